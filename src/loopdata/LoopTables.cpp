@@ -1,0 +1,77 @@
+#include "loopdata/LoopTables.h"
+
+#include <algorithm>
+
+namespace testloop {
+
+namespace {
+constexpr std::size_t HistogramBins = MaxHistogramReading + 1;
+constexpr std::size_t HistogramCells = HistogramBins * (MaxAddressIndex + 1) * (MaxLoopIndex + 1);
+} // namespace
+
+Histogram::Histogram()
+    : m_counts(HistogramCells, 0)
+{ }
+
+bool Histogram::inRange(int reading, int address, int loop)
+{
+    return reading >= 0 && reading <= MaxHistogramReading && isTableIndex(address, loop);
+}
+
+// Laid out loop, then address, then reading, so one address's distribution is contiguous.
+std::size_t Histogram::index(int reading, int address, int loop)
+{
+    return (std::size_t(loop) * (MaxAddressIndex + 1) + std::size_t(address)) * HistogramBins
+        + std::size_t(reading);
+}
+
+qint16 Histogram::at(int reading, int address, int loop) const
+{
+    return inRange(reading, address, loop) ? m_counts[index(reading, address, loop)] : 0;
+}
+
+bool Histogram::add(int reading, int address, int loop)
+{
+    if (!inRange(reading, address, loop))
+        return false;
+    qint16 &count = m_counts[index(reading, address, loop)];
+    if (count < MaxCount)
+        ++count;
+    return true;
+}
+
+bool Histogram::set(int reading, int address, int loop, qint16 value)
+{
+    if (!inRange(reading, address, loop))
+        return false;
+    m_counts[index(reading, address, loop)] = value;
+    return true;
+}
+
+void Histogram::clearReadings(int from, int to)
+{
+    from = std::max(from, 0);
+    to = std::min(to, MaxHistogramReading);
+    if (from > to)
+        return;
+    for (int loop = 0; loop <= MaxLoopIndex; ++loop) {
+        for (int address = 0; address <= MaxAddressIndex; ++address) {
+            auto first = m_counts.begin() + std::ptrdiff_t(index(from, address, loop));
+            std::fill(first, first + (to - from + 1), qint16(0));
+        }
+    }
+}
+
+bool LoopData::pushLastReading(int address, int loop, qint16 reading)
+{
+    if (!isTableIndex(address, loop))
+        return false;
+    int slot = RingSlot.at(address, loop) + 1;
+    if (slot > RingSlots || slot < 1)
+        slot = 1;
+    RingSlot.set(address, loop, qint16(slot));
+    LastReadings[std::size_t(slot)].set(address, loop, reading);
+    return true;
+}
+
+} // namespace testloop

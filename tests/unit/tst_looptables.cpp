@@ -1,0 +1,154 @@
+// The per-address tables: initial values, the limits of the data model, the ring of readings.
+#include "loopdata/LoopTables.h"
+
+#include <QTest>
+
+#include <memory>
+
+using namespace testloop;
+
+class TestLoopTables : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initialValuesLetEveryAddressTakePart();
+    void writesOutsideTheTablesAreRefused_data();
+    void writesOutsideTheTablesAreRefused();
+    void loopsAreIndependent();
+    void countsSaturate();
+    void histogramLimits_data();
+    void histogramLimits();
+    void histogramClearKeepsBinZero();
+    void ringOfLastReadings();
+};
+
+void TestLoopTables::initialValuesLetEveryAddressTakePart()
+{
+    const auto data = std::make_unique<LoopData>();
+    for (int loop = 1; loop <= 2; ++loop) {
+        for (int address = FirstAddress; address <= LastAddress; ++address) {
+            QVERIFY(data->DeviceType.at(address, loop).isEmpty());
+            QVERIFY(data->DeviceText.at(address, loop).isEmpty());
+            QCOMPARE(data->DeviceZone.at(address, loop), qint16(0));
+            QCOMPARE(data->NotActivated.at(address, loop), qint16(0));
+            QCOMPARE(data->RingSlot.at(address, loop), qint16(0));
+        }
+    }
+    QCOMPARE(data->DownloadKind, QStringLiteral("S"));
+    QCOMPARE(data->DownloadLoop, QStringLiteral("1"));
+    QCOMPARE(data->DownloadAddress, qint16(1));
+}
+
+void TestLoopTables::writesOutsideTheTablesAreRefused_data()
+{
+    QTest::addColumn<int>("address");
+    QTest::addColumn<int>("loop");
+    QTest::addColumn<bool>("inside");
+    QTest::newRow("address 0") << 0 << 1 << true;
+    QTest::newRow("address 100") << 100 << 2 << true;
+    QTest::newRow("loop 0") << 5 << 0 << true;
+    QTest::newRow("address 101") << 101 << 1 << false;
+    QTest::newRow("address -1") << -1 << 1 << false;
+    QTest::newRow("loop 3") << 5 << 3 << false;
+    QTest::newRow("loop -1") << 5 << -1 << false;
+    QTest::newRow("huge address") << 40000 << 1 << false;
+}
+
+void TestLoopTables::writesOutsideTheTablesAreRefused()
+{
+    QFETCH(int, address);
+    QFETCH(int, loop);
+    QFETCH(bool, inside);
+    const auto data = std::make_unique<LoopData>();
+    QCOMPARE(data->SensorAnalogue.set(address, loop, 450), inside);
+    QCOMPARE(data->SensorAnalogue.at(address, loop), inside ? qint16(450) : qint16(0));
+    QCOMPARE(data->FaultCount.increment(address, loop), inside);
+    QCOMPARE(data->SensorHistogram.add(450, address, loop), inside);
+    QCOMPARE(data->pushLastReading(address, loop, 450), inside);
+    QCOMPARE(data->DeviceType.set(address, loop, QStringLiteral("KELVARO")), inside);
+}
+
+void TestLoopTables::loopsAreIndependent()
+{
+    const auto data = std::make_unique<LoopData>();
+    data->SensorAnalogue.set(7, 2, 900);
+    data->OkCount.increment(7, 2);
+    data->SensorHistogram.add(900, 7, 2);
+    QCOMPARE(data->SensorAnalogue.at(7, 1), qint16(0));
+    QCOMPARE(data->OkCount.at(7, 1), qint16(0));
+    QCOMPARE(data->SensorHistogram.at(900, 7, 1), qint16(0));
+    QCOMPARE(data->SensorHistogram.at(900, 7, 2), qint16(1));
+}
+
+void TestLoopTables::countsSaturate()
+{
+    const auto data = std::make_unique<LoopData>();
+    data->SensorReadCount.set(3, 1, 32766);
+    QVERIFY(data->SensorReadCount.increment(3, 1));
+    QVERIFY(data->SensorReadCount.increment(3, 1));
+    QCOMPARE(data->SensorReadCount.at(3, 1), qint16(32767));
+
+    data->ModuleHistogram.set(100, 3, 1, 32767);
+    QVERIFY(data->ModuleHistogram.add(100, 3, 1));
+    QCOMPARE(data->ModuleHistogram.at(100, 3, 1), qint16(32767));
+}
+
+void TestLoopTables::histogramLimits_data()
+{
+    QTest::addColumn<int>("reading");
+    QTest::addColumn<bool>("counted");
+    QTest::newRow("0") << 0 << true;
+    QTest::newRow("4000, a received 400") << 4000 << true;
+    QTest::newRow("4010, a received 401") << 4010 << false;
+    QTest::newRow("9990, a received 999") << 9990 << false;
+    QTest::newRow("negative") << -10 << false;
+}
+
+void TestLoopTables::histogramLimits()
+{
+    QFETCH(int, reading);
+    QFETCH(bool, counted);
+    const auto data = std::make_unique<LoopData>();
+    QCOMPARE(data->SensorHistogram.add(reading, 12, 1), counted);
+    QCOMPARE(data->SensorHistogram.at(reading, 12, 1), counted ? qint16(1) : qint16(0));
+    // Nothing spilled into the neighbouring address.
+    QCOMPARE(data->SensorHistogram.at(0, 13, 1), qint16(0));
+    QCOMPARE(data->SensorHistogram.at(4000, 11, 1), qint16(0));
+}
+
+void TestLoopTables::histogramClearKeepsBinZero()
+{
+    const auto data = std::make_unique<LoopData>();
+    data->SensorHistogram.add(0, 5, 1);
+    data->SensorHistogram.add(1, 5, 1);
+    data->SensorHistogram.add(4000, 99, 2);
+    data->SensorHistogram.clearReadings(1, MaxHistogramReading);
+    QCOMPARE(data->SensorHistogram.at(0, 5, 1), qint16(1));
+    QCOMPARE(data->SensorHistogram.at(1, 5, 1), qint16(0));
+    QCOMPARE(data->SensorHistogram.at(4000, 99, 2), qint16(0));
+}
+
+void TestLoopTables::ringOfLastReadings()
+{
+    const auto data = std::make_unique<LoopData>();
+    const qint16 readings[] = {100, 200, 300, 400};
+    QList<qint16> seen;
+    for (qint16 reading : readings) {
+        data->pushLastReading(9, 1, reading);
+        seen.append(data->RingSlot.at(9, 1));
+    }
+    QCOMPARE(seen, (QList<qint16> {1, 2, 3, 1}));
+    QCOMPARE(data->LastReadings[1].at(9, 1), qint16(400));
+    QCOMPARE(data->LastReadings[2].at(9, 1), qint16(200));
+    QCOMPARE(data->LastReadings[3].at(9, 1), qint16(300));
+    QCOMPARE(data->LastReadings[0].at(9, 1), qint16(0));
+
+    // A slot loaded from a file that is out of the ring starts it again at 1.
+    data->RingSlot.set(9, 1, -4);
+    data->pushLastReading(9, 1, 500);
+    QCOMPARE(data->RingSlot.at(9, 1), qint16(1));
+    QCOMPARE(data->LastReadings[1].at(9, 1), qint16(500));
+}
+
+QTEST_GUILESS_MAIN(TestLoopTables)
+#include "tst_looptables.moc"
