@@ -86,8 +86,12 @@ bool SerialLink::open()
 
 void SerialLink::close()
 {
-    if (m_port.isOpen())
+    constexpr int LastBytesWaitMs = 200;
+    if (m_port.isOpen()) {
+        if (m_port.bytesToWrite() > 0 && !m_lossPending)
+            m_port.waitForBytesWritten(LastBytesWaitMs);
         m_port.close();
+    }
     m_received.clear();
 }
 
@@ -96,7 +100,10 @@ bool SerialLink::send(const QByteArray &request)
     if (!open())
         return false;
     qCDebug(lcLink) << "request" << request << "threshold" << m_threshold;
+    // Handed to the line at once: a lock request is followed straight away by a close, which
+    // would drop anything still in Qt's write buffer.
     const qint64 written = m_port.write(request);
+    m_port.flush();
     if (written != request.size()) {
         handleLinkLost(QSerialPort::WriteError);
         return false;

@@ -48,18 +48,14 @@ bool Histogram::set(int reading, int address, int loop, qint16 value)
     return true;
 }
 
-void Histogram::clearReadings(int from, int to)
+void Histogram::clearReadings(int from, int to, int address, int loop)
 {
     from = std::max(from, 0);
     to = std::min(to, MaxHistogramReading);
-    if (from > to)
+    if (from > to || !isTableIndex(address, loop))
         return;
-    for (int loop = 0; loop <= MaxLoopIndex; ++loop) {
-        for (int address = 0; address <= MaxAddressIndex; ++address) {
-            auto first = m_counts.begin() + std::ptrdiff_t(index(from, address, loop));
-            std::fill(first, first + (to - from + 1), qint16(0));
-        }
-    }
+    const auto first = m_counts.begin() + std::ptrdiff_t(index(from, address, loop));
+    std::fill(first, first + (to - from + 1), qint16(0));
 }
 
 bool LoopData::pushLastReading(int address, int loop, qint16 reading)
@@ -72,6 +68,25 @@ bool LoopData::pushLastReading(int address, int loop, qint16 reading)
     RingSlot.set(address, loop, qint16(slot));
     LastReadings[std::size_t(slot)].set(address, loop, reading);
     return true;
+}
+
+void LoopData::clearReadings()
+{
+    const std::initializer_list<AddressTable<qint16> *> cleared
+        = {&SensorAnalogue,  &ModuleAnalogue, &SensorCurrent, &ModuleCurrent, &SensorReadCount,
+           &OutOfRangeCount, &OkCount,        &FaultCount,    &NotActivated,  &DeviceZone};
+    for (int loop = 1; loop <= MaxLoopIndex; ++loop) {
+        for (int address = FirstAddress; address <= LastAddress; ++address) {
+            for (AddressTable<qint16> *table : cleared)
+                table->set(address, loop, 0);
+            DeviceType.set(address, loop, QString());
+            DeviceText.set(address, loop, QString());
+            for (int slot = 1; slot <= RingSlots; ++slot)
+                LastReadings[std::size_t(slot)].set(address, loop, 0);
+            SensorHistogram.clearReadings(1, MaxHistogramReading, address, loop);
+            ModuleHistogram.clearReadings(1, MaxHistogramReading, address, loop);
+        }
+    }
 }
 
 } // namespace testloop

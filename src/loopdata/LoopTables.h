@@ -77,8 +77,8 @@ public:
     // outside the tables is not counted; the result says whether it was.
     bool add(int reading, int address, int loop);
     bool set(int reading, int address, int loop, qint16 value);
-    // Clears readings from..to (inclusive) at every address of every loop.
-    void clearReadings(int from, int to);
+    // Clears the counts of readings from..to (inclusive) at one address.
+    void clearReadings(int from, int to, int address, int loop);
 
 private:
     static bool inRange(int reading, int address, int loop);
@@ -126,6 +126,9 @@ struct LoopData
 
     // Stores a classified sensor reading in the ring of the last three readings.
     bool pushLastReading(int address, int loop, qint16 reading);
+    // Clears the readings, statistics, distributions and configuration of addresses 1..99 of
+    // both loops. The ring position and the count of readings of 0 stay.
+    void clearReadings();
 };
 
 } // namespace testloop

@@ -18,7 +18,7 @@ private slots:
     void countsSaturate();
     void histogramLimits_data();
     void histogramLimits();
-    void histogramClearKeepsBinZero();
+    void resetClearsReadingsButKeepsRingAndBinZero();
     void ringOfLastReadings();
 };
 
@@ -116,16 +116,37 @@ void TestLoopTables::histogramLimits()
     QCOMPARE(data->SensorHistogram.at(4000, 11, 1), qint16(0));
 }
 
-void TestLoopTables::histogramClearKeepsBinZero()
+void TestLoopTables::resetClearsReadingsButKeepsRingAndBinZero()
 {
     const auto data = std::make_unique<LoopData>();
-    data->SensorHistogram.add(0, 5, 1);
-    data->SensorHistogram.add(1, 5, 1);
-    data->SensorHistogram.add(4000, 99, 2);
-    data->SensorHistogram.clearReadings(1, MaxHistogramReading);
-    QCOMPARE(data->SensorHistogram.at(0, 5, 1), qint16(1));
-    QCOMPARE(data->SensorHistogram.at(1, 5, 1), qint16(0));
-    QCOMPARE(data->SensorHistogram.at(4000, 99, 2), qint16(0));
+    for (int loop : {1, 2}) {
+        data->SensorAnalogue.set(5, loop, 450);
+        data->ModuleCurrent.set(5, loop, 30);
+        data->OkCount.increment(5, loop);
+        data->FaultCount.increment(99, loop);
+        data->pushLastReading(5, loop, 450);
+        data->DeviceType.set(5, loop, QStringLiteral("KELVARO"));
+        data->NotActivated.set(5, loop, 1);
+        data->SensorHistogram.add(0, 5, loop);
+        data->SensorHistogram.add(4000, 5, loop);
+        data->ModuleHistogram.add(1, 99, loop);
+    }
+    data->SensorAnalogue.set(100, 1, 77); // never shown, never cleared
+    data->clearReadings();
+    for (int loop : {1, 2}) {
+        QCOMPARE(data->SensorAnalogue.at(5, loop), qint16(0));
+        QCOMPARE(data->ModuleCurrent.at(5, loop), qint16(0));
+        QCOMPARE(data->OkCount.at(5, loop), qint16(0));
+        QCOMPARE(data->FaultCount.at(99, loop), qint16(0));
+        QCOMPARE(data->LastReadings[1].at(5, loop), qint16(0));
+        QVERIFY(data->DeviceType.at(5, loop).isEmpty());
+        QCOMPARE(data->NotActivated.at(5, loop), qint16(0));
+        QCOMPARE(data->SensorHistogram.at(4000, 5, loop), qint16(0));
+        QCOMPARE(data->ModuleHistogram.at(1, 99, loop), qint16(0));
+        QCOMPARE(data->SensorHistogram.at(0, 5, loop), qint16(1));
+        QCOMPARE(data->RingSlot.at(5, loop), qint16(1));
+    }
+    QCOMPARE(data->SensorAnalogue.at(100, 1), qint16(77));
 }
 
 void TestLoopTables::ringOfLastReadings()
