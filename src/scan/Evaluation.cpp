@@ -34,6 +34,14 @@ QString caption(int address, int analogue, int current)
         + plainForm(analogue) + currentLine(current);
 }
 
+// "Sensore N°" + address + " Tipo:" + type + " Zona:" + zone + " <" + description + ">".
+QString describe(const QString &addressText, const DeviceDescription &device)
+{
+    return QStringLiteral("Sensore N°") + addressText + QStringLiteral(" Tipo:") + device.type
+        + QStringLiteral(" Zona:") + printForm(device.zone) + QStringLiteral(" <") + device.text
+        + u'>';
+}
+
 } // namespace
 
 ButtonView EvaluateSensor(int address, qint16 analogue, qint16 current, const Thresholds &limits)
@@ -73,6 +81,28 @@ ButtonView EvaluateModule(int address, const QString &loop, qint16 analogue, qin
     }
     view.caption = caption(address, analogue, current);
     return view;
+}
+
+std::optional<ButtonView> EvaluateSensorTest(int address, QStringView resultCode,
+                                             const DeviceDescription &device)
+{
+    // The address in plain form here ("Sensore N°5"), in print form in the test-mode redraw.
+    const QString described = describe(plainForm(address), device);
+    if (resultCode == u"TY") {
+        return ButtonView {ButtonColour::Green, plainForm(address) + QStringLiteral("\nOK"),
+                           described + QStringLiteral(" TEST SENSORE OK")};
+    }
+    if (resultCode == u"TN") {
+        return ButtonView {ButtonColour::Red, plainForm(address) + QStringLiteral("\nFAIL !"),
+                           described + QStringLiteral(" TEST SENSORE FALLITO")};
+    }
+    return std::nullopt;
+}
+
+ButtonView testModeView(int address, const DeviceDescription &device)
+{
+    return ButtonView {ButtonColour::ButtonFace, printForm(address),
+                       describe(printForm(address), device)};
 }
 
 } // namespace testloop

@@ -3,7 +3,10 @@
 #include "scan/ButtonColour.h"
 
 #include <QString>
+#include <QStringView>
 #include <QtGlobal>
+
+#include <optional>
 
 namespace testloop {
 
@@ -39,5 +42,22 @@ ButtonView EvaluateSensor(int address, qint16 analogue, qint16 current, const Th
 // " FUORI DAI PARAMETRI".
 ButtonView EvaluateModule(int address, const QString &loop, qint16 analogue, qint16 current,
                           const Thresholds &limits);
+
+// What the panel's configuration says of a sensor, for the test tooltips.
+struct DeviceDescription
+{
+    QString type;
+    qint16 zone = 0;
+    QString text;
+};
+
+// A test reply's result code "TY" (passed) or "TN" (failed), compared exactly; nothing for any
+// other code, which leaves the button as it was.
+std::optional<ButtonView> EvaluateSensorTest(int address, QStringView resultCode,
+                                             const DeviceDescription &device);
+
+// The button of a sensor in test mode before it is tested: the address in print form and the
+// device's description, on the button face colour.
+ButtonView testModeView(int address, const DeviceDescription &device);
 
 } // namespace testloop
