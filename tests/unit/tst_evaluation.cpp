@@ -19,6 +19,9 @@ private slots:
     void sensor();
     void module_data();
     void module();
+    void sensorTest_data();
+    void sensorTest();
+    void testModeRedraw();
 };
 
 void TestEvaluation::sensor_data()
@@ -160,6 +163,52 @@ void TestEvaluation::module()
     QTEST(view.colour, "colour");
     QTEST(view.caption, "caption");
     QTEST(view.toolTip, "toolTip");
+}
+
+void TestEvaluation::sensorTest_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<ButtonColour>("colour");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("toolTip");
+    const QString described
+        = QStringLiteral("Sensore N°5 Tipo:AUTOMATICO Zona: 3 <UFFICIO 3            >");
+    QTest::newRow("failed") << QStringLiteral("TN") << true << C::Red << QStringLiteral("5\nFAIL !")
+                            << described + QStringLiteral(" TEST SENSORE FALLITO");
+    QTest::newRow("passed") << QStringLiteral("TY") << true << C::Green << QStringLiteral("5\nOK")
+                            << described + QStringLiteral(" TEST SENSORE OK");
+    QTest::newRow("small letters")
+        << QStringLiteral("ty") << false << C::ButtonFace << QString() << QString();
+    QTest::newRow("T and a blank")
+        << QStringLiteral("T ") << false << C::ButtonFace << QString() << QString();
+    QTest::newRow("cut short") << QStringLiteral("T") << false << C::ButtonFace << QString()
+                               << QString();
+}
+
+void TestEvaluation::sensorTest()
+{
+    QFETCH(QString, code);
+    QFETCH(bool, shown);
+    const DeviceDescription device {QStringLiteral("AUTOMATICO"), 3,
+                                    QStringLiteral("UFFICIO 3            ")};
+    const std::optional<ButtonView> view = EvaluateSensorTest(5, code, device);
+    QCOMPARE(view.has_value(), shown);
+    if (!view)
+        return;
+    QTEST(view->colour, "colour");
+    QTEST(view->caption, "caption");
+    QTEST(view->toolTip, "toolTip");
+}
+
+void TestEvaluation::testModeRedraw()
+{
+    // Before any download: type and description empty, zone 0; the address in print form.
+    QCOMPARE(testModeView(5, {}),
+             (ButtonView {C::ButtonFace, QStringLiteral(" 5"),
+                          QStringLiteral("Sensore N° 5 Tipo: Zona: 0 <>")}));
+    QCOMPARE(EvaluateSensorTest(5, u"TY", {})->toolTip,
+             QStringLiteral("Sensore N°5 Tipo: Zona: 0 <> TEST SENSORE OK"));
 }
 
 QTEST_GUILESS_MAIN(TestEvaluation)
