@@ -8,6 +8,7 @@
 #include "scan/DeviceGrid.h"
 #include "scan/GridPainter.h"
 #include "scan/Prompts.h"
+#include "scan/Verification.h"
 
 #include <QLoggingCategory>
 
@@ -321,6 +322,21 @@ void ScanCycle::resetReadings()
         m_shared.ScanAddress = 1;
     }
     RefreshGrid(3);
+}
+
+void ScanCycle::verifyInstallation()
+{
+    if (m_mode != ScanMode::Sensors)
+        return;
+    stop();
+    const int loop = selectedLoop();
+    for (int address = FirstAddress; address <= LastAddress; ++address) {
+        const Verification v = verifySensor(
+            address, m_data.SensorReadCount.at(address, loop), m_data.OkCount.at(address, loop),
+            m_data.OutOfRangeCount.at(address, loop), m_data.FaultCount.at(address, loop));
+        m_grid.setColour(address, v.colour);
+        m_grid.setCaption(address, v.caption);
+    }
 }
 
 void ScanCycle::setActivity(Activity activity)

@@ -55,6 +55,9 @@ public:
     void RefreshGrid(int index);
     // "RESETTA LETTURE": asks, clears the readings on Yes, redraws either way.
     void resetReadings();
+    // "VERIFICA IMPIANTO": in sensor mode only, asks the stop question, then shows the share
+    // of readings in range, out of range and faulty of every sensor of the loop.
+    void verifyInstallation();
 
 signals:
     void activityChanged();

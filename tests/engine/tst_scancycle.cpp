@@ -131,6 +131,7 @@ private slots:
     void loopSwitchRedraws();
     void portThatCannotBeOpenedStopsTheStart();
     void lostLinkStopsOnceAndKeepsReadings();
+    void verificationFromScannedStatistics();
 };
 
 void TestScanCycle::fullSensorPass()
@@ -456,6 +457,38 @@ void TestScanCycle::lostLinkStopsOnceAndKeepsReadings()
     QCOMPARE(b.prompts.messages.size(), 1);
     QCOMPARE(b.data->SensorAnalogue.at(1, 1), qint16(450));
     QCOMPARE(b.data->OkCount.at(1, 1), qint16(1));
+}
+
+void TestScanCycle::verificationFromScannedStatistics()
+{
+    Bench b;
+    QVERIFY(b.started);
+    b.cycle.start();
+    QTRY_VERIFY_WITH_TIMEOUT(b.data->SensorReadCount.at(4, 1) == 1, 10000);
+    b.cycle.halt();
+    b.data->SensorReadCount.set(9, 1, 2); // one of two in range: exactly half
+    b.data->OkCount.set(9, 1, 1);
+    b.data->FaultCount.set(9, 1, 1);
+
+    b.cycle.setMode(ScanMode::Modules);
+    const FakeGrid::Button before = b.grid.at(1);
+    b.cycle.verifyInstallation(); // modules: nothing at all, not even the question
+    QVERIFY(b.prompts.questions.isEmpty());
+    QCOMPARE(b.grid.at(1).caption, before.caption);
+
+    b.cycle.setMode(ScanMode::Sensors);
+    b.prompts.answers = {false}; // the verification goes on whatever the answer
+    b.cycle.verifyInstallation();
+    QCOMPARE(b.prompts.questions, QStringList {QStringLiteral("Stop|Fermare la comunicazione?")});
+    QCOMPARE(b.grid.at(1).caption, QStringLiteral("N° 1\n 100%\n 0%\n 0%"));
+    QCOMPARE(b.grid.at(1).colour, C::Green);
+    QCOMPARE(b.grid.at(2).caption, QStringLiteral("N° 2\n 0%\n 0%\n 100%"));
+    QCOMPARE(b.grid.at(2).colour, C::Red);
+    QCOMPARE(b.grid.at(9).caption, QStringLiteral("N° 9\n 50%\n 0%\n 50%"));
+    QCOMPARE(b.grid.at(9).colour, C::Red);
+    QCOMPARE(b.grid.at(60).caption, QStringLiteral("N° 60\n 0%\n 0%\n 0%"));
+    QCOMPARE(b.grid.at(60).colour, C::ButtonFace);
+    QCOMPARE(b.grid.at(4).toolTip, QStringLiteral("N° 4 CONFLITTO INDIRIZZI")); // untouched
 }
 
 QTEST_GUILESS_MAIN(TestScanCycle)
