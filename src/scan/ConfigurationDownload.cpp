@@ -1,0 +1,128 @@
+#include "scan/ConfigurationDownload.h"
+
+#include "link/PanelProtocol.h"
+#include "link/SerialLink.h"
+#include "loopdata/LoopTables.h"
+#include "loopdata/NumberText.h"
+#include "loopdata/SharedState.h"
+#include "scan/Prompts.h"
+#include "scan/ScanCycle.h"
+
+#include <algorithm>
+
+namespace testloop {
+
+ConfigurationDownload::ConfigurationDownload(SharedState &shared, LoopData &data, SerialLink &link,
+                                             ScanCycle &cycle, Prompts &prompts, Timings timings,
+                                             QObject *parent)
+    : QObject(parent)
+    , m_shared(shared)
+    , m_data(data)
+    , m_link(link)
+    , m_cycle(cycle)
+    , m_prompts(prompts)
+    , m_timings(timings)
+{
+    m_startWait.setSingleShot(true);
+    connect(&m_startWait, &QTimer::timeout, this, &ConfigurationDownload::begin);
+    connect(&m_resendTimer, &QTimer::timeout, this, &ConfigurationDownload::SendDownloadRequest);
+    connect(&m_link, &SerialLink::downloadReplyReady, this,
+            &ConfigurationDownload::DecodeDownloadReply);
+    connect(&m_link, &SerialLink::linkLost, this, [this] {
+        if (m_running)
+            abort();
+    });
+}
+
+void ConfigurationDownload::start()
+{
+    if (m_running)
+        return;
+    m_cycle.stop(); // the download goes on whatever the answer
+    m_running = true;
+    m_progress = 0;
+    // The wait before the first request is a timer; the main window is already out of use.
+    emit started();
+    emit progressChanged(m_progress);
+    m_startWait.start(m_timings.downloadStartWait);
+}
+
+void ConfigurationDownload::begin()
+{
+    m_data.DownloadLoop = QStringLiteral("1");
+    m_data.DownloadAddress = 1;
+    SendDownloadRequest();
+}
+
+void ConfigurationDownload::SendDownloadRequest()
+{
+    m_link.setReceiveThreshold(protocol::DownloadReplyLength);
+    m_shared.DownloadActive = true;
+    if (!m_link.send(protocol::downloadRequest(m_shared.settings.BoardCode, m_data.DownloadKind,
+                                               m_data.DownloadLoop, m_data.DownloadAddress))) {
+        abort(); // the user has been told why the port could not be used
+        return;
+    }
+    m_resendTimer.start(m_timings.downloadResend);
+}
+
+void ConfigurationDownload::DecodeDownloadReply()
+{
+    const QString reply = protocol::replyText(m_link.readAll());
+    if (!m_running)
+        return;
+    if (m_progress < ProgressMaximum)
+        emit progressChanged(++m_progress);
+    m_resendTimer.stop();
+
+    const protocol::DownloadReply decoded = protocol::decodeDownloadReply(reply);
+    const int address = toWhole(decoded.address);
+    const int loop = toWhole(numericValue(m_data.DownloadLoop));
+    // Entries outside the tables are refused by the tables themselves.
+    if (const auto label = protocol::deviceTypeLabel(decoded.typeDigit))
+        m_data.DeviceType.set(address, loop, *label);
+    const qint16 zone = qint16(std::clamp(toWhole(decoded.zone), -32768, 32767));
+    m_data.DeviceZone.set(address, loop, zone);
+    m_data.DeviceText.set(address, loop, decoded.description);
+    m_data.NotActivated.set(address, loop, protocol::isNotActivated(zone, decoded.status) ? 1 : 0);
+
+    // The next request follows the address the reply names, not the one asked; a reply
+    // naming no address (or a negative one) starts the loop again at address 1.
+    m_data.DownloadAddress = qint16(std::clamp(address + 1, 1, 32767));
+    if (m_data.DownloadKind == u"S" && m_data.DownloadLoop == u"2"
+        && m_data.DownloadAddress >= 100) {
+        finish();
+        return;
+    }
+    if (m_data.DownloadLoop == u"1" && m_data.DownloadAddress >= 100) {
+        m_data.DownloadLoop = QStringLiteral("2");
+        m_data.DownloadAddress = 1;
+    }
+    if (m_shared.DownloadActive)
+        SendDownloadRequest();
+}
+
+void ConfigurationDownload::finish()
+{
+    m_shared.DownloadActive = false;
+    m_running = false;
+    emit ended();
+    m_prompts.showMessage(QStringLiteral("Download completato"), QString(), Prompts::Icon::None);
+    m_cycle.RefreshGrid(3);
+}
+
+void ConfigurationDownload::abort()
+{
+    if (!m_running)
+        return;
+    m_progress = ProgressMaximum;
+    emit progressChanged(m_progress);
+    m_startWait.stop();
+    m_resendTimer.stop();
+    m_link.close();
+    m_shared.DownloadActive = false;
+    m_running = false;
+    emit ended();
+}
+
+} // namespace testloop
