@@ -1,12 +1,12 @@
 #include "config/ConfigurationFile.h"
 
 #include "loopdata/NumberText.h"
+#include "storage/SafeFileWriter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 #include <QStringView>
 
 #include <array>
@@ -327,27 +327,8 @@ std::optional<QString> writeConfigurationFile(const QString &path, const Setting
             .arg(action, shownPath, reason);
     };
 
-    // QSaveFile writes to a temporary file and puts it in place only on commit, so a failure at
-    // any point leaves the previous file whole. Unbuffered, every write reaches the system at
-    // once: a buffered write that fails only while commit() flushes goes unnoticed by commit()
-    // in Qt 6.4, and the short file would replace the good one.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return failure(QStringLiteral("creare"), file.errorString());
-    const QByteArray bytes = formatConfiguration(settings);
-    // A short write (a full disk, a size limit) is followed by one more attempt, which then
-    // fails with the system's reason.
-    for (qsizetype written = 0; written < bytes.size();) {
-        const qint64 count = file.write(bytes.constData() + written, bytes.size() - written);
-        if (count <= 0) {
-            const QString reason = file.errorString();
-            file.cancelWriting();
-            return failure(QStringLiteral("scrivere"), reason);
-        }
-        written += qsizetype(count);
-    }
-    if (!file.commit())
-        return failure(QStringLiteral("scrivere"), file.errorString());
+    if (const auto failed = writeFileSafely(path, formatConfiguration(settings)))
+        return failure(failedStageVerb(failed->stage), failed->reason);
     return std::nullopt;
 }
 
