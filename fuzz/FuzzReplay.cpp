@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -53,15 +55,21 @@ std::vector<std::uint8_t> mutate(std::vector<std::uint8_t> input, std::mt19937 &
 
 int main(int argc, char **argv)
 {
-    constexpr int MutationsPerSeed = 2000;
+    // "--mutations=N" first sets how many mutations of each seed run (2000 by default).
+    int MutationsPerSeed = 2000;
+    int first = 1;
+    if (argc > 1 && std::strncmp(argv[1], "--mutations=", 12) == 0) {
+        MutationsPerSeed = std::atoi(argv[1] + 12);
+        first = 2;
+    }
     std::mt19937 random(20261206);
     run({});
-    for (int i = 1; i < argc; ++i) {
+    for (int i = first; i < argc; ++i) {
         const std::vector<std::uint8_t> seed = readFile(argv[i]);
         run(seed);
         for (int m = 0; m < MutationsPerSeed; ++m)
             run(mutate(seed, random));
     }
-    std::printf("%d seeds, %d inputs each: no fault\n", argc - 1, MutationsPerSeed + 1);
+    std::printf("%d seeds, %d inputs each: no fault\n", argc - first, MutationsPerSeed + 1);
     return 0;
 }
