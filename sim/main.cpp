@@ -3,7 +3,7 @@
 
 #include "sim/Installation.h"
 #include "sim/PanelServer.h"
-#include "sim/SignalQuitter.h"
+#include "system/SignalQuitter.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -143,10 +143,11 @@ int main(int argc, char *argv[])
         ? loadInstallation(parser.value(QStringLiteral("installation")))
         : Installation::defaultInstallation();
 
-    SignalQuitter quitter;
+    testloop::SignalQuitter quitter;
+    if (!quitter.install({SIGINT, SIGTERM}))
+        fail(StartExit, QStringLiteral("cannot catch SIGINT and SIGTERM"));
+    quitter.listen();
     QString error;
-    if (!quitter.install({SIGINT, SIGTERM}, &error))
-        fail(StartExit, error);
     PanelServer server(installation, options);
     if (!server.start(&error))
         fail(StartExit, error);
@@ -158,7 +159,7 @@ int main(int argc, char *argv[])
 
     const int status = QCoreApplication::exec();
     server.stop();
-    if (quitter.receivedSignal() != 0)
-        std::fprintf(stderr, "panelsim: stopped by signal %d\n", quitter.receivedSignal());
+    if (quitter.received())
+        std::fputs("panelsim: stopped by a signal\n", stderr);
     return status;
 }

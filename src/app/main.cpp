@@ -1,75 +1,92 @@
-#include "config/ConfigurationFile.h"
-#include "link/PanelProtocol.h"
-#include "link/SerialLink.h"
+#include "system/SignalQuitter.h"
 #include "loopdata/SharedState.h"
-#include "ui/MessageBoxPrompts.h"
+#include "ui/MainWindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QVBoxLayout>
-#include <QWidget>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
 
 using namespace testloop;
 
-int main(int argc, char *argv[])
-{
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("TestLoop"));
-    QApplication::setApplicationVersion(QStringLiteral(TESTLOOP_VERSION));
+namespace {
 
-    QCommandLineParser parser;
+const QCommandLineOption PortOption(
+    QStringList {QStringLiteral("port")},
+    QStringLiteral("Dispositivo seriale della centrale, per qualunque porta configurata."),
+    QStringLiteral("DEVICE"));
+
+// Presses INIZIO TEST once the window is up: for demonstrations and the end-to-end test.
+QCommandLineOption autostartOption()
+{
+    QCommandLineOption option(QStringList {QStringLiteral("autostart")},
+                              QStringLiteral("Avvia la scansione all'apertura."));
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    return option;
+}
+
+void setUpParser(QCommandLineParser &parser)
+{
     parser.setApplicationDescription(QStringLiteral("Verifica dei loop di rivelazione incendio"));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption portOption(QStringList {QStringLiteral("port")},
-                                        QStringLiteral("Dispositivo seriale della centrale."),
-                                        QStringLiteral("DEVICE"));
-    parser.addOption(portOption);
+    parser.addOption(PortOption);
+    parser.addOption(autostartOption());
+}
+
+void nameApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("TestLoop"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TESTLOOP_VERSION));
+}
+
+// Help, version and mistakes on the command line are answered on the terminal, without a
+// display; the function does not return when it answered.
+void answerOnTheTerminal(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int index = 0; index < argc; ++index)
+        arguments.append(QString::fromLocal8Bit(argv[index]));
+    QCommandLineParser parser;
+    setUpParser(parser);
+    if (parser.parse(arguments) && !parser.isSet(QStringLiteral("help"))
+        && !parser.isSet(QStringLiteral("help-all")) && !parser.isSet(QStringLiteral("version")))
+        return;
+    QCoreApplication terminal(argc, argv);
+    nameApplication();
+    parser.process(terminal); // prints and exits
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Before anything else, so that SIGTERM at any moment ends the program cleanly.
+    SignalQuitter quitter;
+    const bool signalsCaught = quitter.install({SIGINT, SIGTERM});
+    answerOnTheTerminal(argc, argv);
+
+    QApplication app(argc, argv);
+    nameApplication();
+    if (!signalsCaught)
+        std::fputs("testloop: SIGINT e SIGTERM non intercettati\n", stderr);
+    quitter.listen();
+
+    QCommandLineParser parser;
+    setUpParser(parser);
     parser.process(app);
 
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Orvalis Analogue Loop Testing Software"));
-    MessageBoxPrompts prompts(&window);
     SharedState shared;
-    shared.settings = LoadConfiguration(prompts);
-
-    SerialLink link(shared, prompts);
-    link.setPortOverride(parser.value(portOption));
-    link.setPortNumber(shared.settings.ComPort);
-
-    auto *layout = new QVBoxLayout(&window);
-    layout->addWidget(new QLabel(QStringLiteral("Porta seriale: %1   Codice scheda: %2")
-                                     .arg(link.deviceName(), shared.settings.BoardCode)));
-    auto *check = new QPushButton(QStringLiteral("Leggi sensore 1 del loop 1"));
-    auto *log = new QPlainTextEdit;
-    log->setReadOnly(true);
-    layout->addWidget(check);
-    layout->addWidget(log);
-
-    QObject::connect(check, &QPushButton::clicked, &link, [&] {
-        link.close();
-        link.setReceiveThreshold(protocol::ScanReplyLength);
-        const QByteArray request
-            = protocol::scanRequest(shared.settings.BoardCode, shared.SelectedLoop,
-                                    protocol::DeviceKind::Sensor, protocol::twoDigitAddress(1));
-        if (link.send(request))
-            log->appendPlainText(QStringLiteral("> ") + QString::fromLatin1(request));
-    });
-    QObject::connect(&link, &SerialLink::scanReplyReady, &link, [&] {
-        const QString reply = protocol::replyText(link.readAll());
-        link.close();
-        const protocol::ScanReply decoded = protocol::decodeScanReply(reply);
-        log->appendPlainText(QStringLiteral("< %1   indirizzo %2, analogico %3, assorbimento %4")
-                                 .arg(reply)
-                                 .arg(decoded.address)
-                                 .arg(decoded.analogue * 10)
-                                 .arg(decoded.current));
-    });
-
-    window.resize(640, 360);
-    window.show();
+    MainWindowOptions options;
+    options.portOverride = parser.value(PortOption);
+    MainWindow window(shared, options); // reads TestLoop.ini in the working directory
+    // A signal that came while a start-up message was open has already ended its loop.
+    if (quitter.received())
+        return 0;
+    window.showMaximized();
+    if (parser.isSet(autostartOption()))
+        QTimer::singleShot(0, &window, &MainWindow::startScan);
     return app.exec();
 }

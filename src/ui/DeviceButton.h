@@ -1,0 +1,36 @@
+#pragma once
+
+#include "scan/ButtonColour.h"
+
+#include <QAbstractButton>
+#include <QColor>
+
+namespace testloop {
+
+// One device button of the grid: its own background colour, a thin raised frame and a caption
+// of one or more centred lines. Painted directly so that redrawing all 99 stays cheap.
+class DeviceButton : public QAbstractButton
+{
+    Q_OBJECT
+public:
+    explicit DeviceButton(int address, QWidget *parent = nullptr);
+
+    int address() const { return m_address; }
+
+    ButtonColour colour() const { return m_colour; }
+    void setColour(ButtonColour colour);
+
+    // The colour a button of the given state is painted in; ButtonFace follows the palette.
+    QColor backgroundColour() const;
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    int m_address;
+    ButtonColour m_colour = ButtonColour::ButtonFace;
+};
+
+} // namespace testloop

@@ -1,0 +1,72 @@
+#include "ui/DeviceGridWidget.h"
+
+#include "loopdata/NumberText.h"
+#include "ui/DeviceButton.h"
+#include "ui/GridGeometry.h"
+
+namespace testloop {
+
+DeviceGridWidget::DeviceGridWidget(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("DeviceGrid"));
+    for (int address = 1; address <= ButtonCount; ++address) {
+        auto *button = new DeviceButton(address, this);
+        button->hide();
+        connect(button, &DeviceButton::clicked, this, [this, address] { emit clicked(address); });
+        m_buttons[std::size_t(address - 1)] = button;
+    }
+}
+
+void DeviceGridWidget::layOut(const GridGeometry &geometry)
+{
+    QRect bounds;
+    for (int address = 1; address <= ButtonCount; ++address) {
+        const QRect cell = twipsToPixels(geometry.cell(address), logicalDpiX(), logicalDpiY());
+        button(address)->setGeometry(cell);
+        bounds |= cell;
+    }
+    setGeometry(0, 0, qMax(bounds.right() + 1, 0), qMax(bounds.bottom() + 1, 0));
+}
+
+void DeviceGridWidget::showAddresses()
+{
+    for (int address = 1; address <= ButtonCount; ++address) {
+        setVisible(address, true);
+        setCaption(address, printForm(address));
+        setToolTip(address, QStringLiteral("N°") + printForm(address));
+    }
+}
+
+DeviceButton *DeviceGridWidget::button(int address) const
+{
+    if (address < 1 || address > ButtonCount)
+        return nullptr;
+    return m_buttons[std::size_t(address - 1)];
+}
+
+void DeviceGridWidget::setCaption(int address, const QString &caption)
+{
+    if (DeviceButton *target = button(address))
+        target->setText(caption);
+}
+
+void DeviceGridWidget::setColour(int address, ButtonColour colour)
+{
+    if (DeviceButton *target = button(address))
+        target->setColour(colour);
+}
+
+void DeviceGridWidget::setToolTip(int address, const QString &toolTip)
+{
+    if (DeviceButton *target = button(address))
+        target->setToolTip(toolTip);
+}
+
+void DeviceGridWidget::setVisible(int address, bool visible)
+{
+    if (DeviceButton *target = button(address))
+        target->setVisible(visible);
+}
+
+} // namespace testloop

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QRect>
+#include <QSize>
+
+namespace testloop {
+
+// Twips: 1440 to the inch. The window's controls are placed in twips and shown in pixels at the
+// widget's logical DPI.
+inline constexpr int TwipsPerInch = 1440;
+
+int twipsToPixels(int twips, int dpi);
+QRect twipsToPixels(const QRect &twips, int dpiX, int dpiY);
+// A screen size in pixels as twips (rounded) at the given DPI.
+QSize pixelsToTwips(const QSize &pixels, int dpiX, int dpiY);
+
+// Where the 99 device buttons go, in twips from the client area's top-left. A cell is a tenth
+// of the screen's height and a fifteenth of its width; the buttons run in columns of eight,
+// upwards in the even columns and downwards in the odd ones, from the second column on.
+class GridGeometry
+{
+public:
+    static constexpr int RowsPerColumn = 8;
+
+    explicit GridGeometry(const QSize &screenTwips);
+
+    int cellWidth() const { return m_cellWidth; }
+    int cellHeight() const { return m_cellHeight; }
+
+    // Column 0..12 and row 1..8 of an address 1..99.
+    static int column(int address);
+    static int row(int address);
+
+    // The cell of an address, in twips.
+    QRect cell(int address) const;
+
+private:
+    int m_cellWidth;
+    int m_cellHeight;
+};
+
+} // namespace testloop

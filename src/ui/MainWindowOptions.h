@@ -1,0 +1,23 @@
+#pragma once
+
+#include "config/ConfigurationFile.h"
+#include "scan/Timings.h"
+
+#include <QSize>
+#include <QString>
+
+#include <optional>
+
+namespace testloop {
+
+// How the main window is started: the command line's device, the configuration file, the
+// waits of the scan, and the screen the device grid is sized for.
+struct MainWindowOptions
+{
+    QString portOverride; // empty: the device follows the configured port number
+    QString configurationPath = ConfigurationFileName;
+    Timings timings;
+    std::optional<QSize> screenSize; // in pixels; default: the primary screen's
+};
+
+} // namespace testloop

@@ -1,0 +1,213 @@
+// The built programs as separate processes: panelsim serving a pseudo-terminal and testloop
+// started on it with --port, in a working directory of its own, under the offscreen platform.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+constexpr int Patience = 60000; // ms; only a broken program ever waits this long
+
+const QByteArray ValidConfiguration
+    = " 1 \r\nj00\r\n 3 \r\n 200 \r\n 1500 \r\n 400 \r\n 200 \r\n 2500 \r\n 400 \r\n";
+
+QProcessEnvironment offscreen()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return environment;
+}
+
+// Whether the process has a handler of its own for the signal (Linux: SigCgt in its status).
+bool catchesSignal(qint64 pid, int signalNumber)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:")) {
+            bool ok = false;
+            const qulonglong mask = line.mid(7).trimmed().toULongLong(&ok, 16);
+            return ok && (mask & (1ULL << (signalNumber - 1))) != 0;
+        }
+    }
+    return false;
+}
+
+QByteArray fileContents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void startsQuietlyAndEndsOnSignal_data();
+    void startsQuietlyAndEndsOnSignal();
+    void autostartScansThePanel();
+    void startUpMessageDoesNotBlockTheEnd();
+    void helpAndVersionNeedNoDisplay_data();
+    void helpAndVersionNeedNoDisplay();
+
+private:
+    void startTestLoop(const QStringList &extraArguments);
+    void endTestLoop(int signalNumber);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QProcess> m_panel;
+    std::unique_ptr<QProcess> m_program;
+    QString m_device;
+    QString m_log;
+};
+
+void TestEndToEnd::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QFile ini(m_dir->filePath(QStringLiteral("TestLoop.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    QCOMPARE(ini.write(ValidConfiguration), ValidConfiguration.size());
+    ini.close();
+
+    m_log = m_dir->filePath(QStringLiteral("panel.log"));
+    m_panel = std::make_unique<QProcess>();
+    m_panel->setProcessChannelMode(QProcess::SeparateChannels);
+    m_panel->start(QStringLiteral(PANELSIM_PATH), {QStringLiteral("--log"), m_log});
+    QVERIFY2(m_panel->waitForStarted(Patience), qPrintable(m_panel->errorString()));
+    QTRY_VERIFY_WITH_TIMEOUT(m_panel->canReadLine(), Patience);
+    const QString first = QString::fromLocal8Bit(m_panel->readLine()).trimmed();
+    const QRegularExpressionMatch match
+        = QRegularExpression(QStringLiteral("^panelsim: serving on (\\S+)$")).match(first);
+    QVERIFY2(match.hasMatch(), qPrintable(first));
+    m_device = match.captured(1);
+}
+
+void TestEndToEnd::cleanup()
+{
+    if (m_program && m_program->state() != QProcess::NotRunning) {
+        m_program->kill();
+        m_program->waitForFinished(Patience);
+    }
+    m_program.reset();
+    if (m_panel && m_panel->state() != QProcess::NotRunning) {
+        m_panel->terminate();
+        if (!m_panel->waitForFinished(Patience))
+            m_panel->kill();
+        m_panel->waitForFinished(Patience);
+    }
+    m_panel.reset();
+}
+
+void TestEndToEnd::startTestLoop(const QStringList &extraArguments)
+{
+    m_program = std::make_unique<QProcess>();
+    m_program->setWorkingDirectory(m_dir->path());
+    m_program->setProcessEnvironment(offscreen());
+    m_program->start(QStringLiteral(TESTLOOP_PATH),
+                     QStringList {QStringLiteral("--port"), m_device} + extraArguments);
+    QVERIFY2(m_program->waitForStarted(Patience), qPrintable(m_program->errorString()));
+    // Its handlers are in place: from here on a signal ends it cleanly.
+    QTRY_VERIFY_WITH_TIMEOUT(catchesSignal(m_program->processId(), SIGTERM), Patience);
+}
+
+void TestEndToEnd::endTestLoop(int signalNumber)
+{
+    QCOMPARE(::kill(pid_t(m_program->processId()), signalNumber), 0);
+    QVERIFY(m_program->waitForFinished(Patience));
+    QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_program->exitCode(), 0);
+}
+
+void TestEndToEnd::startsQuietlyAndEndsOnSignal_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGINT") << SIGINT;
+}
+
+void TestEndToEnd::startsQuietlyAndEndsOnSignal()
+{
+    QFETCH(int, signalNumber);
+    startTestLoop({});
+    // Still running a while later: no crash and nothing fatal at start-up.
+    QVERIFY(!m_program->waitForFinished(1000));
+    QCOMPARE(m_program->state(), QProcess::Running);
+    endTestLoop(signalNumber);
+    // Nothing is asked of the panel until a scan is started.
+    QVERIFY(!fileContents(m_log).contains("(j006"));
+    QCOMPARE(m_panel->state(), QProcess::Running);
+}
+
+void TestEndToEnd::autostartScansThePanel()
+{
+    startTestLoop({QStringLiteral("--autostart")});
+    // The scan requests of loop 1, one address after another, and their replies.
+    for (const char *request : {"(j006AQ1001)XZ", "(j006AQ1002)XZ", "(j006AQ1003)XZ"})
+        QTRY_VERIFY2_WITH_TIMEOUT(fileContents(m_log).contains(request), request, Patience);
+    QVERIFY(fileContents(m_log).contains("(j006AR1001"));
+    endTestLoop(SIGTERM);
+
+    // The port was let go: the panel has stopped hearing from the program.
+    const QByteArray after = fileContents(m_log);
+    QTest::qWait(300);
+    QCOMPARE(fileContents(m_log).count("(j006AQ"), after.count("(j006AQ"));
+}
+
+void TestEndToEnd::startUpMessageDoesNotBlockTheEnd()
+{
+    // Without TestLoop.ini the program says so in a message box and waits for it to be closed.
+    QVERIFY(QFile::remove(m_dir->filePath(QStringLiteral("TestLoop.ini"))));
+    startTestLoop({});
+    QVERIFY(!m_program->waitForFinished(1000));
+    endTestLoop(SIGTERM);
+    // It never writes the file on its own.
+    QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("TestLoop.ini"))));
+}
+
+void TestEndToEnd::helpAndVersionNeedNoDisplay_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("absent");
+    QTest::newRow("help") << QStringLiteral("--help") << QStringLiteral("--port <DEVICE>")
+                          << QStringLiteral("autostart");
+    QTest::newRow("version") << QStringLiteral("--version")
+                             << QStringLiteral("TestLoop " TESTLOOP_VERSION)
+                             << QStringLiteral("--port");
+}
+
+void TestEndToEnd::helpAndVersionNeedNoDisplay()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, expected);
+    QFETCH(QString, absent);
+
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(TESTLOOP_PATH), {option});
+    QVERIFY(program.waitForFinished(Patience));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    const QString printed = QString::fromLocal8Bit(program.readAllStandardOutput());
+    QVERIFY2(printed.contains(expected), qPrintable(printed));
+    QVERIFY2(!printed.contains(absent), qPrintable(printed));
+}
+
+QTEST_GUILESS_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"
