@@ -1,6 +1,7 @@
-#include "system/SignalQuitter.h"
 #include "loopdata/SharedState.h"
+#include "system/SignalQuitter.h"
 #include "ui/MainWindow.h"
+#include "ui/SplashWindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -8,6 +9,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
 using namespace testloop;
 
@@ -27,12 +29,17 @@ QCommandLineOption autostartOption()
     return option;
 }
 
+const QCommandLineOption NoSplashOption(
+    QStringList {QStringLiteral("no-splash")},
+    QStringLiteral("Apre subito la finestra principale, senza la finestra iniziale."));
+
 void setUpParser(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(QStringLiteral("Verifica dei loop di rivelazione incendio"));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(PortOption);
+    parser.addOption(NoSplashOption);
     parser.addOption(autostartOption());
 }
 
@@ -81,12 +88,26 @@ int main(int argc, char *argv[])
     SharedState shared;
     MainWindowOptions options;
     options.portOverride = parser.value(PortOption);
-    MainWindow window(shared, options); // reads TestLoop.ini in the working directory
-    // A signal that came while a start-up message was open has already ended its loop.
-    if (quitter.received())
-        return 0;
-    window.showMaximized();
-    if (parser.isSet(autostartOption()))
-        QTimer::singleShot(0, &window, &MainWindow::startScan);
+    const bool autostart = parser.isSet(autostartOption());
+    std::unique_ptr<MainWindow> window;
+    // The main window, and with it the reading of TestLoop.ini, comes only after the splash.
+    auto openMainWindow = [&] {
+        window = std::make_unique<MainWindow>(shared, options);
+        // A signal that came while a start-up message was open has already ended the loop.
+        if (quitter.received())
+            return;
+        window->showMaximized();
+        if (autostart)
+            QTimer::singleShot(0, window.get(), &MainWindow::startScan);
+    };
+    if (parser.isSet(NoSplashOption)) {
+        openMainWindow();
+        if (quitter.received())
+            return 0;
+    } else {
+        auto *splash = new SplashWindow(); // deletes itself when it closes
+        QObject::connect(splash, &SplashWindow::finished, splash, openMainWindow);
+        splash->show();
+    }
     return app.exec();
 }

@@ -1,19 +1,26 @@
 #include "ui/MainWindow.h"
 
+#include "config/ConfigurationDialog.h"
 #include "link/SerialLink.h"
 #include "loopdata/LoopTables.h"
 #include "loopdata/SharedState.h"
+#include "scan/ConfigurationDownload.h"
 #include "scan/ScanCycle.h"
+#include "ui/AboutWindow.h"
 #include "ui/DeviceGridWidget.h"
+#include "ui/DownloadProgressWindow.h"
 #include "ui/GridGeometry.h"
 #include "ui/MessageBoxPrompts.h"
 #include "ui/PictureButton.h"
+#include "ui/ReadingsCommands.h"
+#include "ui/ReportPrinter.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -49,6 +56,13 @@ MainWindow::MainWindow(SharedState &shared, MainWindowOptions options, Prompts *
     , m_controls(MainWindowControls::create(m_clientArea))
     , m_cycle(std::make_unique<ScanCycle>(shared, *m_data, *m_link, *m_grid, m_prompts,
                                           options.timings))
+    , m_download(std::make_unique<ConfigurationDownload>(shared, *m_data, *m_link, *m_cycle,
+                                                         m_prompts, options.timings))
+    , m_readings(std::make_unique<ReadingsCommands>(*m_data, m_prompts,
+                                                    ReadingsCommands::FileChooser {}, this))
+    , m_printer(std::make_unique<ReportPrinter>(m_prompts, this))
+    , m_configurationPath(options.configurationPath)
+    , m_timings(options.timings)
     , m_deviceStatus(new QLabel(this))
     , m_scanStatus(new QLabel(this))
 {
@@ -59,7 +73,9 @@ MainWindow::MainWindow(SharedState &shared, MainWindowOptions options, Prompts *
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
                    | Qt::MSWindowsFixedSizeDialogHint);
     m_clientArea->setObjectName(QStringLiteral("ClientArea"));
+    // The menu bar sits above the client area, so the controls keep their places below it.
     setCentralWidget(m_clientArea);
+    m_menu = MainWindowMenu::create(menuBar(), m_controls);
 
     m_deviceStatus->setObjectName(QStringLiteral("DeviceStatus"));
     m_scanStatus->setObjectName(QStringLiteral("ScanStatus"));
@@ -70,12 +86,14 @@ MainWindow::MainWindow(SharedState &shared, MainWindowOptions options, Prompts *
     m_link->setPortOverride(options.portOverride);
     startUp(options);
     connectControls();
+    connectCommands();
     updateStatus();
 }
 
 MainWindow::~MainWindow()
 {
-    // The cycle paints on the grid and talks through the link: it goes first.
+    // The download and the cycle paint on the grid and talk through the link: they go first.
+    m_download.reset();
     m_cycle.reset();
     m_link.reset();
 }
@@ -122,6 +140,96 @@ void MainWindow::connectControls()
         m_controls.lockButton->setText(lockedOn ? QStringLiteral("LOCKED ON")
                                                 : QStringLiteral("LOCKED OFF"));
     });
+}
+
+void MainWindow::connectCommands()
+{
+    const MainWindowControls &c = m_controls;
+    connect(c.configurationPicture, &PictureButton::clicked, this, &MainWindow::openConfiguration);
+    connect(c.informationPicture, &PictureButton::clicked, this, &MainWindow::openInformation);
+    connect(c.savePicture, &PictureButton::clicked, m_readings.get(), &ReadingsCommands::save);
+    connect(c.openPicture, &PictureButton::clicked, m_readings.get(), &ReadingsCommands::load);
+    connect(m_readings.get(), &ReadingsCommands::loaded, this, [this] { m_cycle->RefreshGrid(3); });
+    connect(c.printPicture, &PictureButton::clicked, this, [this] { m_printer->print(*m_data); });
+
+    connect(c.downloadButton, &QPushButton::clicked, m_download.get(),
+            &ConfigurationDownload::start);
+    connect(c.verifyButton, &QPushButton::clicked, this, [this] { m_cycle->verifyInstallation(); });
+    connect(m_download.get(), &ConfigurationDownload::started, this, &MainWindow::downloadStarted);
+    connect(m_download.get(), &ConfigurationDownload::ended, this, &MainWindow::downloadEnded);
+    connect(m_cycle.get(), &ScanCycle::lockedChanged, m_menu.lock, &QAction::setChecked);
+}
+
+ConfigurationDialog *MainWindow::configurationDialog() const
+{
+    return m_configuration;
+}
+
+AboutWindow *MainWindow::informationWindow() const
+{
+    return m_about;
+}
+
+DownloadProgressWindow *MainWindow::progressWindow() const
+{
+    return m_progress;
+}
+
+void MainWindow::openConfiguration()
+{
+    m_cycle->halt();
+    if (!m_configuration) {
+        m_configuration = new ConfigurationDialog(m_shared, m_prompts, m_configurationPath, this);
+        connect(m_configuration, &ConfigurationDialog::boardCodeChanged, m_controls.boardCode,
+                &QLabel::setText);
+        connect(m_configuration, &ConfigurationDialog::replyBoxRequested, this,
+                [this] { m_menu.replyBox->setChecked(true); });
+    }
+    m_configuration->show();
+    m_configuration->raise();
+    m_configuration->activateWindow();
+}
+
+void MainWindow::openInformation()
+{
+    if (!m_about) {
+        m_about = new AboutWindow(m_prompts, this);
+        auto *keys = new QLabel(MainWindowMenu::helpText());
+        keys->setObjectName(QStringLiteral("MenuHelp"));
+        m_about->addSection(keys);
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+void MainWindow::downloadStarted()
+{
+    setInUse(false);
+    if (!m_progress) {
+        m_progress = new DownloadProgressWindow(ConfigurationDownload::ProgressMaximum,
+                                                m_timings.blinkTick, this);
+        connect(m_download.get(), &ConfigurationDownload::progressChanged, m_progress,
+                &DownloadProgressWindow::setProgress);
+        connect(m_progress, &DownloadProgressWindow::abortRequested, m_download.get(),
+                &ConfigurationDownload::abort);
+    }
+    m_progress->show();
+}
+
+void MainWindow::downloadEnded()
+{
+    if (m_progress)
+        m_progress->close();
+    setInUse(true);
+    raise();
+    activateWindow();
+}
+
+void MainWindow::setInUse(bool inUse)
+{
+    m_clientArea->setEnabled(inUse);
+    menuBar()->setEnabled(inUse);
 }
 
 void MainWindow::startScan()

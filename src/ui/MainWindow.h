@@ -1,9 +1,11 @@
 #pragma once
 
 #include "ui/MainWindowControls.h"
+#include "ui/MainWindowMenu.h"
 #include "ui/MainWindowOptions.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
 
@@ -11,7 +13,13 @@ class QLabel;
 
 namespace testloop {
 
+class AboutWindow;
+class ConfigurationDialog;
+class ConfigurationDownload;
 class DeviceGridWidget;
+class DownloadProgressWindow;
+class ReadingsCommands;
+class ReportPrinter;
 class MessageBoxPrompts;
 class Prompts;
 class ScanCycle;
@@ -37,10 +45,23 @@ public:
     SerialLink &link() { return *m_link; }
     ScanCycle &cycle() { return *m_cycle; }
     DeviceGridWidget &grid() { return *m_grid; }
+    ConfigurationDownload &download() { return *m_download; }
+    // The commands behind the file and print pictures, so their dialogs can be replaced.
+    ReadingsCommands &readingsCommands() { return *m_readings; }
+    ReportPrinter &reportPrinter() { return *m_printer; }
+    const MainWindowMenu &menu() const { return m_menu; }
+    // The windows opened from the toolbar, while they are open.
+    ConfigurationDialog *configurationDialog() const;
+    AboutWindow *informationWindow() const;
+    DownloadProgressWindow *progressWindow() const;
 
 public slots:
     // What "INIZIO TEST" does.
     void startScan();
+    // "CONFIGURAZIONE": stops the scan without asking, then shows the one configuration dialog.
+    void openConfiguration();
+    // "INFORMAZIONI": shows the one information window; a running scan goes on.
+    void openInformation();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -48,7 +69,12 @@ protected:
 private:
     void startUp(const MainWindowOptions &options);
     void connectControls();
+    void connectCommands();
     void updateStatus();
+    void downloadStarted();
+    void downloadEnded();
+    // Out of use while the configuration is downloaded: nothing else can be started.
+    void setInUse(bool inUse);
 
     SharedState &m_shared;
     std::unique_ptr<MessageBoxPrompts> m_ownPrompts;
@@ -59,6 +85,15 @@ private:
     DeviceGridWidget *m_grid;
     MainWindowControls m_controls;
     std::unique_ptr<ScanCycle> m_cycle;
+    std::unique_ptr<ConfigurationDownload> m_download;
+    std::unique_ptr<ReadingsCommands> m_readings;
+    std::unique_ptr<ReportPrinter> m_printer;
+    MainWindowMenu m_menu;
+    QString m_configurationPath;
+    Timings m_timings;
+    QPointer<ConfigurationDialog> m_configuration;
+    QPointer<AboutWindow> m_about;
+    QPointer<DownloadProgressWindow> m_progress;
     QLabel *m_deviceStatus;
     QLabel *m_scanStatus;
 };

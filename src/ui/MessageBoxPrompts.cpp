@@ -42,7 +42,10 @@ bool MessageBoxPrompts::askYesNo(const QString &text, const QString &title)
 
 void MessageBoxPrompts::showMessage(const QString &text, const QString &title, Icon icon)
 {
-    QMessageBox box(boxIcon(icon), boxTitle(title), text, QMessageBox::Ok, m_parent);
+    // A carriage return alone starts a new line of a message, as the panel's texts expect.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    QMessageBox box(boxIcon(icon), boxTitle(title), shown, QMessageBox::Ok, m_parent);
     box.exec();
 }
 

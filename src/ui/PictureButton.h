@@ -12,6 +12,9 @@ class PictureButton : public QLabel
 public:
     explicit PictureButton(const QPixmap &picture, QWidget *parent = nullptr);
 
+    // Runs the picture's command as a mouse click would (menus and keyboard shortcuts).
+    void click() { emit clicked(); }
+
 signals:
     void clicked();
 

@@ -29,6 +29,8 @@ public:
     ReadingsCommands(LoopData &data, Prompts &prompts, FileChooser chooser = {},
                      QWidget *parent = nullptr);
 
+    void setChooser(FileChooser chooser) { m_chooser = std::move(chooser); }
+
     // The name chosen last in either dialog; empty until one was chosen.
     QString lastName() const { return m_lastName; }
 

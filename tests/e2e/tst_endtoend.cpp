@@ -57,6 +57,7 @@ private slots:
     void startsQuietlyAndEndsOnSignal_data();
     void startsQuietlyAndEndsOnSignal();
     void autostartScansThePanel();
+    void mainWindowFollowsTheSplash();
     void startUpMessageDoesNotBlockTheEnd();
     void helpAndVersionNeedNoDisplay_data();
     void helpAndVersionNeedNoDisplay();
@@ -117,6 +118,7 @@ void TestEndToEnd::startTestLoop(const QStringList &extraArguments)
     m_program->setProcessEnvironment(offscreen());
     m_program->start(QStringLiteral(TESTLOOP_PATH),
                      QStringList {QStringLiteral("--port"), m_device} + extraArguments);
+    // (Most tests pass --no-splash; the splash holds the main window back for four seconds.)
     QVERIFY2(m_program->waitForStarted(Patience), qPrintable(m_program->errorString()));
     // Its handlers are in place: from here on a signal ends it cleanly.
     QTRY_VERIFY_WITH_TIMEOUT(catchesSignal(m_program->processId(), SIGTERM), Patience);
@@ -140,7 +142,7 @@ void TestEndToEnd::startsQuietlyAndEndsOnSignal_data()
 void TestEndToEnd::startsQuietlyAndEndsOnSignal()
 {
     QFETCH(int, signalNumber);
-    startTestLoop({});
+    startTestLoop({QStringLiteral("--no-splash")});
     // Still running a while later: no crash and nothing fatal at start-up.
     QVERIFY(!m_program->waitForFinished(1000));
     QCOMPARE(m_program->state(), QProcess::Running);
@@ -152,7 +154,7 @@ void TestEndToEnd::startsQuietlyAndEndsOnSignal()
 
 void TestEndToEnd::autostartScansThePanel()
 {
-    startTestLoop({QStringLiteral("--autostart")});
+    startTestLoop({QStringLiteral("--no-splash"), QStringLiteral("--autostart")});
     // The scan requests of loop 1, one address after another, and their replies.
     for (const char *request : {"(j006AQ1001)XZ", "(j006AQ1002)XZ", "(j006AQ1003)XZ"})
         QTRY_VERIFY2_WITH_TIMEOUT(fileContents(m_log).contains(request), request, Patience);
@@ -165,11 +167,18 @@ void TestEndToEnd::autostartScansThePanel()
     QCOMPARE(fileContents(m_log).count("(j006AQ"), after.count("(j006AQ"));
 }
 
+void TestEndToEnd::mainWindowFollowsTheSplash()
+{
+    startTestLoop({QStringLiteral("--autostart")});
+    QTRY_VERIFY_WITH_TIMEOUT(fileContents(m_log).contains("(j006AQ1001)XZ"), Patience);
+    endTestLoop(SIGTERM);
+}
+
 void TestEndToEnd::startUpMessageDoesNotBlockTheEnd()
 {
     // Without TestLoop.ini the program says so in a message box and waits for it to be closed.
     QVERIFY(QFile::remove(m_dir->filePath(QStringLiteral("TestLoop.ini"))));
-    startTestLoop({});
+    startTestLoop({QStringLiteral("--no-splash")});
     QVERIFY(!m_program->waitForFinished(1000));
     endTestLoop(SIGTERM);
     // It never writes the file on its own.

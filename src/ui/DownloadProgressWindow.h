@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWidget>
+
+#include <chrono>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace testloop {
+
+// The small window shown while the loop configuration is downloaded: a blinking "DOWNLOAD",
+// a progress bar over the 198 addresses of both loops, and "Abort".
+class DownloadProgressWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    DownloadProgressWindow(int maximum, std::chrono::milliseconds blinkTick,
+                           QWidget *parent = nullptr);
+
+    void setProgress(int value);
+
+signals:
+    void abortRequested();
+
+private:
+    QLabel *m_label; // Label1
+    QProgressBar *m_bar; // ProgressBar1
+    QPushButton *m_abort; // Command1
+    QTimer *m_blink; // Timer1
+};
+
+} // namespace testloop
