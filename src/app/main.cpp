@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QScreen>
 #include <QTimer>
 
 #include <csignal>
@@ -96,6 +97,10 @@ int main(int argc, char *argv[])
         // A signal that came while a start-up message was open has already ended the loop.
         if (quitter.received())
             return;
+        // Sized to the screen first: without a window manager a maximize request is not
+        // honoured, and the window would open at its minimal size.
+        if (const QScreen *screen = window->screen())
+            window->setGeometry(screen->availableGeometry());
         window->showMaximized();
         if (autostart)
             QTimer::singleShot(0, window.get(), &MainWindow::startScan);

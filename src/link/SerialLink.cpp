@@ -8,7 +8,7 @@
 #include <QLoggingCategory>
 #include <QTimer>
 
-Q_LOGGING_CATEGORY(lcLink, "testloop.link")
+Q_LOGGING_CATEGORY(lcLink, "testloop.link", QtInfoMsg)
 
 namespace testloop {
 

@@ -14,7 +14,7 @@
 
 #include <algorithm>
 
-Q_LOGGING_CATEGORY(lcScan, "testloop.scan")
+Q_LOGGING_CATEGORY(lcScan, "testloop.scan", QtInfoMsg)
 
 namespace testloop {
 
