@@ -113,6 +113,7 @@ public:
         options.timings.firstReplyTimeout = 1000ms;
         options.timings.replyTimeout = 1000ms;
         options.timings.downloadStartWait = 2ms;
+        options.timings.blinkTick = 20ms;
         options.screenSize = QSize(1024, 768);
         m_window = std::make_unique<MainWindow>(*m_shared, options, m_prompts.get());
         m_window->show();

@@ -12,6 +12,7 @@
 #include "ui/ReportPrinter.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPrinter>
@@ -36,6 +37,8 @@ private slots:
     void saveAndOpenByKeyboard();
     void printToAFile();
     void downloadFromTheMenu();
+    void abortFromTheProgressWindow();
+    void verificationFromALoadedFile();
     void menuRunsTheHiddenCommands();
     void startAndStopByKeyboard();
     void menuBarLeavesTheControlsInPlace();
@@ -154,6 +157,69 @@ void TestMainWindowCommands::downloadFromTheMenu()
     QCOMPARE(m_prompts->messages.last().text, QStringLiteral("Download completato"));
     QCOMPARE(m_window->loopData().DeviceType.at(5, 1), QStringLiteral("AUTOMATICO"));
     QVERIFY(!control(QStringLiteral("Command2"))->isVisible()); // still hidden
+}
+
+void TestMainWindowCommands::abortFromTheProgressWindow()
+{
+    m_window->loopData().DeviceType.set(60, 1, QStringLiteral("KELVARO"));
+    m_server->queueFault(sim::Fault::None);
+    for (int i = 0; i < 3; ++i)
+        m_server->queueFault(sim::Fault::None);
+    m_server->queueFault(sim::Fault::Silence); // the fifth request waits for a resend
+    m_window->download().start();
+    QVERIFY(waitUntil([&] { return m_window->download().progress() == 4; }));
+    DownloadProgressWindow *progress = m_window->progressWindow();
+    QVERIFY(progress && progress->isVisible());
+    QCOMPARE(progress->windowTitle(), QString());
+    QCOMPARE(progress->findChild<QProgressBar *>(QStringLiteral("ProgressBar1"))->value(), 4);
+    QCOMPARE(progress->findChild<QProgressBar *>(QStringLiteral("ProgressBar1"))->maximum(), 198);
+    // The label blinks: hidden, then shown again.
+    auto *label = progress->findChild<QLabel *>(QStringLiteral("Label1"));
+    QCOMPARE(label->text(), QStringLiteral("DOWNLOAD"));
+    QVERIFY(waitUntil([&] { return label->isHidden(); }));
+    QVERIFY(waitUntil([&] { return !label->isHidden(); }));
+
+    QTest::mouseClick(progress->findChild<QPushButton *>(QStringLiteral("Command1")),
+                      Qt::LeftButton);
+    QVERIFY(!m_window->download().isRunning());
+    QVERIFY(!m_window->progressWindow() || !m_window->progressWindow()->isVisible()); // closed
+    QVERIFY(control(QStringLiteral("ClientArea"))->isEnabled());
+    QCOMPARE(m_window->loopData().DeviceType.at(2, 1), QStringLiteral("AUTOMATICO")); // kept
+    QCOMPARE(m_window->loopData().DeviceType.at(60, 1), QStringLiteral("KELVARO")); // untouched
+    QVERIFY(m_prompts->messages.isEmpty()); // no completion message
+}
+
+void TestMainWindowCommands::verificationFromALoadedFile()
+{
+    // A file saved with statistics, loaded into a fresh window, then verified.
+    LoopData &data = m_window->loopData();
+    data.SensorReadCount.set(5, 1, 3);
+    data.OkCount.set(5, 1, 2);
+    data.FaultCount.set(5, 1, 1);
+    data.SensorReadCount.set(6, 1, 2);
+    data.OkCount.set(6, 1, 1);
+    data.OutOfRangeCount.set(6, 1, 1);
+    const QString path = m_dir->filePath(QStringLiteral("statistiche.log"));
+    m_window->readingsCommands().setChooser(
+        [&](QWidget *, ReadingsCommands::DialogKind, const QString &) { return path; });
+    m_window->readingsCommands().save();
+    data.clearReadings();
+    m_window->readingsCommands().load();
+    QCOMPARE(data.OkCount.at(5, 1), qint16(2));
+
+    action(QStringLiteral("actionVerify"))->trigger();
+    QCOMPARE(deviceButton(5)->text(), QStringLiteral("N° 5\n 66%\n 0%\n 33%"));
+    QCOMPARE(deviceButton(5)->colour(), ButtonColour::Green);
+    QCOMPARE(deviceButton(6)->text(), QStringLiteral("N° 6\n 50%\n 50%\n 0%"));
+    QCOMPARE(deviceButton(6)->colour(), ButtonColour::Red);
+
+    // Module mode: nothing at all, not even the question.
+    QTest::mouseClick(control(QStringLiteral("Option2_2")), Qt::LeftButton);
+    const qsizetype questions = m_prompts->questions.size();
+    const QString before = deviceButton(5)->text();
+    action(QStringLiteral("actionVerify"))->trigger();
+    QCOMPARE(m_prompts->questions.size(), questions);
+    QCOMPARE(deviceButton(5)->text(), before);
 }
 
 void TestMainWindowCommands::menuRunsTheHiddenCommands()
