@@ -1,6 +1,6 @@
 // The information window: its texts, colour squares and toolbar pictures, the sample device
 // button that only beeps, and the close button pressed by a click, Enter or Escape.
-#include "support/FakePrompts.h"
+#include "tests/support/FakePrompts.h"
 #include "ui/AboutWindow.h"
 #include "ui/DeviceButton.h"
 

@@ -4,7 +4,7 @@
 #include "config/ConfigurationFile.h"
 #include "config/ThresholdBars.h"
 #include "loopdata/SharedState.h"
-#include "support/FakePrompts.h"
+#include "tests/support/FakePrompts.h"
 #include "ui/GridGeometry.h"
 
 #include <QComboBox>

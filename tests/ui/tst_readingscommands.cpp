@@ -1,5 +1,5 @@
 #include "loopdata/LoopTables.h"
-#include "support/FakePrompts.h"
+#include "tests/support/FakePrompts.h"
 #include "ui/ReadingsCommands.h"
 
 #include <QFile>

@@ -2,7 +2,7 @@
 // pdftotext), and a job that cannot start or has nowhere to go is told to the user.
 #include "loopdata/LoopTables.h"
 #include "storage/ReadingsWriter.h"
-#include "support/FakePrompts.h"
+#include "tests/support/FakePrompts.h"
 #include "ui/ReportPrinter.h"
 
 #include <QPageSize>

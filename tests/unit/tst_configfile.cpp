@@ -1,15 +1,14 @@
 #include "config/ConfigurationFile.h"
-#include "support/FakePrompts.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/Files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
-
 using namespace testloop;
+using namespace testfiles;
 
 namespace {
 
@@ -40,18 +39,6 @@ QList<QByteArray> with(QList<QByteArray> lines, int index, const QByteArray &lin
 Settings firstSettings()
 {
     return parseConfiguration(crlf(First)).settings;
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 } // namespace
@@ -207,17 +194,9 @@ void TestConfigurationFile::saveConfiguration()
     QVERIFY(writeBytes(dir.filePath(ConfigurationFileName), crlf(Second)));
     const QString path = dir.filePath(relativePath);
     FakePrompts prompts;
-    // Nothing is checked (or logged) before the limit is lifted again.
-    rlimit saved {};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const rlimit tight {rlim_t(sizeLimit), saved.rlim_max};
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    const int limited = sizeLimit ? setrlimit(RLIMIT_FSIZE, &tight) : 0;
-    const bool written = limited == 0 && SaveConfiguration(firstSettings(), prompts, path);
-    const int restored = setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-    QCOMPARE(limited, 0);
-    QCOMPARE(restored, 0);
+    bool written = false;
+    QVERIFY(withFileSizeLimit(
+        sizeLimit, [&] { written = SaveConfiguration(firstSettings(), prompts, path); }));
 
     QCOMPARE(written, failure.isEmpty());
     QVERIFY(prompts.questions.isEmpty() && prompts.beeps == 0);

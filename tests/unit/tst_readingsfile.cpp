@@ -2,16 +2,17 @@
 #include "storage/ReadingsReader.h"
 #include "storage/ReadingsWriter.h"
 
+#include "tests/support/Files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <memory>
-#include <sys/resource.h>
 
 using namespace testloop;
+using namespace testfiles;
 
 namespace {
 
@@ -91,18 +92,6 @@ QString cellsText(const std::optional<ReadingsImage> &image)
                     cells << QString::asprintf("%s%d.%d=%d", names[field], a, loop, int(*value));
     cells.sort();
     return cells.join(u' ');
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 } // namespace
@@ -316,16 +305,9 @@ void TestReadingsFile::failedWriteKeepsPreviousFile()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("letture.log"));
     QVERIFY(writeBytes(path, "previous readings\r\n"));
-    rlimit saved {};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const rlimit tight {4096, saved.rlim_max};
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    const int limited = setrlimit(RLIMIT_FSIZE, &tight);
-    const std::optional<QString> failure
-        = limited == 0 ? saveReadingsFile(path, *busyData(), QDateTime()) : std::nullopt;
-    const int restored = setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-    QVERIFY(limited == 0 && restored == 0);
+    std::optional<QString> failure;
+    QVERIFY(withFileSizeLimit(4096,
+                              [&] { failure = saveReadingsFile(path, *busyData(), QDateTime()); }));
 
     QVERIFY(failure);
     QVERIFY2(failure->startsWith(
