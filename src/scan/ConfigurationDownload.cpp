@@ -49,6 +49,15 @@ void ConfigurationDownload::start()
 
 void ConfigurationDownload::begin()
 {
+    // The scan and the download cannot share the line: a scan reply would be taken into a
+    // download reply and both would be stored wrongly. A scan the user chose to keep running
+    // stops here, and the download waits one request pause more, so that a reply to the
+    // scan's last request arrives on the closed port and is dropped when it opens again.
+    if (m_cycle.activity() != ScanCycle::Activity::Idle) {
+        m_cycle.halt();
+        m_startWait.start(m_timings.requestPause);
+        return;
+    }
     m_data.DownloadLoop = QStringLiteral("1");
     m_data.DownloadAddress = 1;
     SendDownloadRequest();

@@ -92,6 +92,7 @@ private slots:
     void silentPanelIsAskedAgainOnEveryTick();
     void abortKeepsWhatWasStored();
     void replyNamingAnotherAddressMovesTheDownload();
+    void scanKeptRunningStopsWhenTheDownloadBegins();
 };
 
 void TestDownload::fullDownload()
@@ -198,6 +199,27 @@ void TestDownload::replyNamingAnotherAddressMovesTheDownload()
     QCOMPARE(
         b.asked().mid(0, 3),
         (QStringList {QStringLiteral("1001"), QStringLiteral("1002"), QStringLiteral("1004")}));
+}
+
+void TestDownload::scanKeptRunningStopsWhenTheDownloadBegins()
+{
+    Timings timings = fastTimings();
+    timings.downloadStartWait = 100ms;
+    timings.requestPause = 200ms; // ample for the scan's last reply to come back
+    Bench b(timings);
+    QVERIFY(b.started);
+    b.cycle.start();
+    QTRY_VERIFY_WITH_TIMEOUT(b.server.requests().size() >= 2, 10000);
+    b.prompts.answers = {false}; // keep the scan running
+    b.download.start();
+    QVERIFY(b.cycle.activity() != ScanCycle::Activity::Idle); // still running during the wait
+    QTRY_VERIFY_WITH_TIMEOUT(!b.download.isRunning(), 30000);
+    QCOMPARE(b.cycle.activity(), ScanCycle::Activity::Idle);
+    // Every download reply was taken whole: the entries are the installation's.
+    QCOMPARE(b.data->DeviceType.at(5, 1), QStringLiteral("AUTOMATICO"));
+    QCOMPARE(b.data->DeviceText.at(5, 1), QStringLiteral("UFFICIO 3            "));
+    QCOMPARE(b.data->DeviceType.at(1, 2), QStringLiteral("KELVARO"));
+    QCOMPARE(b.prompts.messages.last().text, QStringLiteral("Download completato"));
 }
 
 QTEST_GUILESS_MAIN(TestDownload)
