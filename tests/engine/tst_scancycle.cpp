@@ -9,7 +9,6 @@
 #include "tests/support/FakeGrid.h"
 #include "tests/support/FakePrompts.h"
 
-#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -120,15 +119,10 @@ private slots:
     void fourTimeoutsInARowShowTheMessageOnce();
     void replyAfterTimeoutsClearsTheCount();
     void replyFromTheOtherLoopAsksAgain();
-    void stopAnsweredNoAndYes();
     void stopDuringThePauseCancelsTheRequest();
-    void clickMovesTheScan();
     void testModeSkipsAddressesLeftOut();
     void testModeWithNothingActivated();
     void loopChangedDuringTestStops();
-    void lockToggleSendsOnThenOff();
-    void resetAnsweredYesAndNo();
-    void loopSwitchRedraws();
     void portThatCannotBeOpenedStopsTheStart();
     void lostLinkStopsOnceAndKeepsReadings();
     void verificationFromScannedStatistics();
@@ -269,29 +263,6 @@ void TestScanCycle::replyFromTheOtherLoopAsksAgain()
     QCOMPARE(b.data->SensorReadCount.at(2, 1), qint16(1));
 }
 
-void TestScanCycle::stopAnsweredNoAndYes()
-{
-    Bench b;
-    QVERIFY(b.started);
-    b.cycle.start();
-    QTRY_VERIFY_WITH_TIMEOUT(b.askedAtLeast(3), 10000);
-    b.prompts.answers = {false};
-    QVERIFY(!b.cycle.stop());
-    const qsizetype asked = b.addressesAsked().size();
-    QTRY_VERIFY_WITH_TIMEOUT(b.askedAtLeast(asked + 3), 10000); // still running
-
-    b.prompts.answers = {true};
-    QVERIFY(b.cycle.stop());
-    QCOMPARE(b.prompts.questions.last(), QStringLiteral("Stop|Fermare la comunicazione?"));
-    QVERIFY(!b.link.isOpen());
-    QTest::qWait(100); // a request already on the line may still reach the panel
-    const qsizetype stoppedAt = b.addressesAsked().size();
-    QTest::qWait(200);
-    QCOMPARE(b.addressesAsked().size(), stoppedAt);
-    QCOMPARE(b.cycle.activity(), ScanCycle::Activity::Idle);
-    QCOMPARE(b.cycle.statusText(), QStringLiteral("Scansione fermata"));
-}
-
 void TestScanCycle::stopDuringThePauseCancelsTheRequest()
 {
     Timings timings = fastTimings();
@@ -303,21 +274,6 @@ void TestScanCycle::stopDuringThePauseCancelsTheRequest()
     QVERIFY(b.cycle.stop());
     QTest::qWait(500);
     QCOMPARE(b.server.requests().size(), 0);
-}
-
-void TestScanCycle::clickMovesTheScan()
-{
-    Bench b;
-    QVERIFY(b.started);
-    b.data->SensorAnalogue.set(7, 1, 450);
-    b.cycle.deviceClicked(40); // starts a scan there even though none was running
-    QCOMPARE(b.grid.at(7).caption, QStringLiteral("N 7\nVA450\n[0] ")); // redrawn at once
-    QTRY_VERIFY_WITH_TIMEOUT(b.askedAtLeast(2), 10000);
-    b.cycle.halt();
-    QCOMPARE(b.addressesAsked().mid(0, 2),
-             (QStringList {QStringLiteral("40"), QStringLiteral("41")}));
-    QCOMPARE(b.grid.at(40).captions.contains(QStringLiteral("X")), true);
-    QCOMPARE(b.grid.at(40).colour, C::Green);
 }
 
 void TestScanCycle::testModeSkipsAddressesLeftOut()
@@ -376,59 +332,6 @@ void TestScanCycle::loopChangedDuringTestStops()
     const qsizetype asked = b.addressesAsked().size();
     QTest::qWait(100);
     QCOMPARE(b.addressesAsked().size(), asked);
-}
-
-void TestScanCycle::lockToggleSendsOnThenOff()
-{
-    Bench b;
-    QVERIFY(b.started);
-    QSignalSpy locked(&b.cycle, &ScanCycle::lockedChanged);
-    b.cycle.toggleLock();
-    b.cycle.toggleLock();
-    QTRY_COMPARE_WITH_TIMEOUT(b.server.lockRequestCount(), 2, 5000);
-    QCOMPARE(b.server.requests(), (QList<QByteArray> {"(j006PIS000)XZ", "(j006PFS000)XZ"}));
-    QCOMPARE(locked.count(), 2);
-    QCOMPARE(locked.at(1).at(0).toBool(), false);
-    QCOMPARE(b.prompts.questions.size(), 2); // each asked the stop question
-    QVERIFY(!b.link.isOpen());
-}
-
-void TestScanCycle::resetAnsweredYesAndNo()
-{
-    Bench b;
-    QVERIFY(b.started);
-    b.data->SensorAnalogue.set(5, 1, 450);
-    b.data->OkCount.set(5, 1, 3);
-    b.shared.ScanAddress = 40;
-
-    b.prompts.answers = {false};
-    b.cycle.resetReadings();
-    QCOMPARE(b.data->OkCount.at(5, 1), qint16(3));
-    QCOMPARE(b.grid.at(5).caption, QStringLiteral("N 5\nVA450\n[0] ")); // redrawn all the same
-    QCOMPARE(b.prompts.questions.last(), QStringLiteral("Reset|Ripristino letture correnti?"));
-
-    b.prompts.answers = {true};
-    b.cycle.resetReadings();
-    QCOMPARE(b.data->OkCount.at(5, 1), qint16(0));
-    QCOMPARE(b.grid.at(5).caption, QStringLiteral("N 5\nVA0\n[0] "));
-    QCOMPARE(b.grid.at(5).colour, C::Red);
-    QCOMPARE(b.shared.ScanAddress, qint16(1));
-}
-
-void TestScanCycle::loopSwitchRedraws()
-{
-    Bench b;
-    QVERIFY(b.started);
-    b.data->SensorAnalogue.set(5, 2, 900);
-    b.shared.ScanAddress = 40;
-    const int before = b.grid.colourChanges;
-    b.cycle.RefreshGrid(1); // already selected: nothing happens
-    QCOMPARE(b.grid.colourChanges, before);
-    QCOMPARE(b.shared.ScanAddress, qint16(40));
-    b.cycle.RefreshGrid(2);
-    QCOMPARE(b.shared.SelectedLoop, QStringLiteral("2"));
-    QCOMPARE(b.grid.at(5).caption, QStringLiteral("N 5\nVA900\n[0] "));
-    QCOMPARE(b.shared.ScanAddress, qint16(1));
 }
 
 void TestScanCycle::portThatCannotBeOpenedStopsTheStart()
