@@ -127,6 +127,21 @@ public:
         return true;
     }
 
+    // The keys sensors and modules share.
+    template<typename Device>
+    bool commonFields(const QStringList &path, const QJsonObject &object, Device *out)
+    {
+        return whole(path, object, QStringLiteral("type"), 1, 7, &out->type)
+            && whole(path, object, QStringLiteral("zone"), 0, 99, &out->zone)
+            && text(path, object, QStringLiteral("description"), 0, Installation::DescriptionLength,
+                    0xff, &out->description)
+            && whole(path, object, QStringLiteral("analogue"), 0, Installation::MaxField,
+                     &out->analogue)
+            && whole(path, object, QStringLiteral("current"), 0, Installation::MaxField,
+                     &out->current)
+            && whole(path, object, QStringLiteral("noise"), 0, Installation::MaxField, &out->noise);
+    }
+
     bool sensor(const QStringList &path, const QJsonObject &object, Sensor *out)
     {
         static const QStringList keys = {
@@ -134,17 +149,8 @@ public:
             QStringLiteral("description"), QStringLiteral("analogue"), QStringLiteral("current"),
             QStringLiteral("noise"),       QStringLiteral("test"),
         };
-        return onlyKeys(path, object, keys)
-            && whole(path, object, QStringLiteral("type"), 1, 7, &out->type)
-            && whole(path, object, QStringLiteral("zone"), 0, 99, &out->zone)
+        return onlyKeys(path, object, keys) && commonFields(path, object, out)
             && whole(path, object, QStringLiteral("status"), 0, 9, &out->status)
-            && text(path, object, QStringLiteral("description"), 0, Installation::DescriptionLength,
-                    0xff, &out->description)
-            && whole(path, object, QStringLiteral("analogue"), 0, Installation::MaxField,
-                     &out->analogue)
-            && whole(path, object, QStringLiteral("current"), 0, Installation::MaxField,
-                     &out->current)
-            && whole(path, object, QStringLiteral("noise"), 0, Installation::MaxField, &out->noise)
             && text(path, object, QStringLiteral("test"), 2, 2, 0x7e, &out->test);
     }
 
@@ -154,16 +160,7 @@ public:
             QStringLiteral("type"),     QStringLiteral("zone"),    QStringLiteral("description"),
             QStringLiteral("analogue"), QStringLiteral("current"), QStringLiteral("noise"),
         };
-        return onlyKeys(path, object, keys)
-            && whole(path, object, QStringLiteral("type"), 1, 7, &out->type)
-            && whole(path, object, QStringLiteral("zone"), 0, 99, &out->zone)
-            && text(path, object, QStringLiteral("description"), 0, Installation::DescriptionLength,
-                    0xff, &out->description)
-            && whole(path, object, QStringLiteral("analogue"), 0, Installation::MaxField,
-                     &out->analogue)
-            && whole(path, object, QStringLiteral("current"), 0, Installation::MaxField,
-                     &out->current)
-            && whole(path, object, QStringLiteral("noise"), 0, Installation::MaxField, &out->noise);
+        return onlyKeys(path, object, keys) && commonFields(path, object, out);
     }
 
     // Reads "sensors" or "modules" of one loop into the installation.
