@@ -190,14 +190,15 @@ AboutWindow::AboutWindow(Prompts &prompts, QWidget *parent)
     m_sections->setSpacing(0);
     m_sections->setSizeConstraint(QLayout::SetFixedSize);
     addSection(createLegend());
-    adjustSize();
-    centreOnScreen(this);
 }
 
 void AboutWindow::addSection(QWidget *section)
 {
     section->setParent(this);
     m_sections->addWidget(section);
+    // Centred again with every section, so a longer page does not run off the screen.
+    adjustSize();
+    centreOnScreen(this);
 }
 
 QWidget *AboutWindow::createLegend()

@@ -1,5 +1,6 @@
 #include "ui/DownloadProgressWindow.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -43,6 +44,12 @@ DownloadProgressWindow::DownloadProgressWindow(int maximum, std::chrono::millise
     m_label->setSizePolicy(keepPlace);
     connect(m_blink, &QTimer::timeout, this, [this] { m_label->setVisible(m_label->isHidden()); });
     m_blink->start(blinkTick);
+}
+
+void DownloadProgressWindow::closeEvent(QCloseEvent *event)
+{
+    emit abortRequested(); // nothing happens when the download has already ended
+    QWidget::closeEvent(event);
 }
 
 void DownloadProgressWindow::setProgress(int value)

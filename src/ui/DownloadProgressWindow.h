@@ -25,6 +25,11 @@ public:
 signals:
     void abortRequested();
 
+protected:
+    // Closing the window by any other way than "Abort" aborts too: the main window stays out
+    // of use only while this window is there to end the download.
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     QLabel *m_label; // Label1
     QProgressBar *m_bar; // ProgressBar1

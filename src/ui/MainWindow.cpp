@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 
 namespace testloop {
@@ -74,7 +75,14 @@ MainWindow::MainWindow(SharedState &shared, MainWindowOptions options, Prompts *
                    | Qt::MSWindowsFixedSizeDialogHint);
     m_clientArea->setObjectName(QStringLiteral("ClientArea"));
     // The menu bar sits above the client area, so the controls keep their places below it.
-    setCentralWidget(m_clientArea);
+    // The grid is sized from the whole screen; where the menu and status bars leave too
+    // little room for its bottom row, the client area scrolls instead of hiding buttons.
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("ClientScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(m_clientArea);
+    setCentralWidget(scroll);
     m_menu = MainWindowMenu::create(menuBar(), m_controls);
 
     m_deviceStatus->setObjectName(QStringLiteral("DeviceStatus"));
@@ -115,6 +123,8 @@ void MainWindow::startUp(const MainWindowOptions &options)
                         m_clientArea->logicalDpiX(), m_clientArea->logicalDpiY());
     m_grid->layOut(GridGeometry(screenTwips));
     m_grid->showAddresses();
+    const QRect used = m_clientArea->childrenRect();
+    m_clientArea->setMinimumSize(used.right() + 1, used.bottom() + 1);
     m_cycle->RefreshGrid(3);
 }
 

@@ -97,8 +97,15 @@ MainWindowMenu MainWindowMenu::create(QMenuBar *bar, const MainWindowControls &c
     const QList<Entry> panelItems = panelEntries();
     menu.download = addEntry(panel, panelItems[0], QStringLiteral("actionDownload"),
                              [c] { c.downloadButton->click(); });
-    menu.sensorTest = addEntry(panel, panelItems[1], QStringLiteral("actionSensorTest"),
-                               [c] { c.sensorTestOption->click(); });
+    // A checkable entry flips its own tick before it runs; the tick is then set back to what
+    // the control really shows, so choosing test mode twice, or a lock request that could not
+    // be sent, leaves it true.
+    menu.sensorTest = addEntry(panel, panelItems[1], QStringLiteral("actionSensorTest"), {});
+    QObject::connect(menu.sensorTest, &QAction::triggered, menu.sensorTest,
+                     [c, action = menu.sensorTest] {
+                         c.sensorTestOption->click();
+                         action->setChecked(c.sensorTestOption->isChecked());
+                     });
     menu.sensorTest->setCheckable(true);
     // Checked exactly while test mode is selected, whichever way it was chosen.
     QObject::connect(c.kindGroup, &QButtonGroup::idToggled, menu.sensorTest,
@@ -108,8 +115,11 @@ MainWindowMenu MainWindowMenu::create(QMenuBar *bar, const MainWindowControls &c
                      });
     menu.verify = addEntry(panel, panelItems[2], QStringLiteral("actionVerify"),
                            [c] { c.verifyButton->click(); });
-    menu.lock = addEntry(panel, panelItems[3], QStringLiteral("actionLock"),
-                         [c] { c.lockButton->click(); });
+    menu.lock = addEntry(panel, panelItems[3], QStringLiteral("actionLock"), {});
+    QObject::connect(menu.lock, &QAction::triggered, menu.lock, [c, action = menu.lock] {
+        c.lockButton->click();
+        action->setChecked(c.lockButton->text() == u"LOCKED ON");
+    });
     menu.lock->setCheckable(true);
     panel->addSeparator();
     menu.replyBox = addEntry(panel, panelItems[4], QStringLiteral("actionReplyBox"), {});

@@ -87,8 +87,9 @@ void TestMainWindow::fixedControls()
     QCOMPARE(found.size(), 1);
     const QWidget *widget = found.first();
     QCOMPARE(widget->parentWidget()->objectName(), parentName);
-    if (parentName == QStringLiteral("ClientArea"))
-        QCOMPARE(widget->parentWidget(), m_window->centralWidget());
+    if (parentName == QStringLiteral("ClientArea")) // the client area under the menu bar
+        QCOMPARE(widget->parentWidget(),
+                 m_window->centralWidget()->findChild<QWidget *>(QStringLiteral("ClientArea")));
 
     QString shown;
     if (const auto *button = qobject_cast<const QAbstractButton *>(widget))

@@ -18,6 +18,7 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSignalSpy>
 
 using namespace testloop;
@@ -38,6 +39,7 @@ private slots:
     void printToAFile();
     void downloadFromTheMenu();
     void abortFromTheProgressWindow();
+    void closingTheProgressWindowAborts();
     void verificationFromALoadedFile();
     void menuRunsTheHiddenCommands();
     void startAndStopByKeyboard();
@@ -190,6 +192,19 @@ void TestMainWindowCommands::abortFromTheProgressWindow()
     QVERIFY(m_prompts->messages.isEmpty()); // no completion message
 }
 
+void TestMainWindowCommands::closingTheProgressWindowAborts()
+{
+    for (int i = 0; i < 50; ++i)
+        m_server->queueFault(sim::Fault::Silence);
+    m_window->download().start();
+    QVERIFY(waitUntil([&] { return !m_server->requests().isEmpty(); }));
+    QVERIFY(m_window->progressWindow());
+    m_window->progressWindow()->close(); // by the window manager, not "Abort"
+    QVERIFY(!m_window->download().isRunning());
+    QVERIFY(control(QStringLiteral("ClientArea"))->isEnabled());
+    QVERIFY(m_window->menuBar()->isEnabled());
+}
+
 void TestMainWindowCommands::verificationFromALoadedFile()
 {
     // A file saved with statistics, loaded into a fresh window, then verified.
@@ -230,6 +245,8 @@ void TestMainWindowCommands::menuRunsTheHiddenCommands()
     QCOMPARE(m_window->cycle().mode(), ScanMode::SensorTest);
     QCOMPARE(deviceButton(5)->text(), QStringLiteral(" 5")); // the test-mode redraw
     QVERIFY(action(QStringLiteral("actionSensorTest"))->isChecked());
+    action(QStringLiteral("actionSensorTest"))->trigger(); // chosen again: still test mode
+    QVERIFY(action(QStringLiteral("actionSensorTest"))->isChecked());
     QTest::mouseClick(control(QStringLiteral("Option2_1")), Qt::LeftButton);
     QVERIFY(!action(QStringLiteral("actionSensorTest"))->isChecked());
 
@@ -243,6 +260,12 @@ void TestMainWindowCommands::menuRunsTheHiddenCommands()
     QCOMPARE(m_server->requests().last(), QByteArray("(j006PIS000)XZ"));
     QVERIFY(action(QStringLiteral("actionLock"))->isChecked());
     QCOMPARE(control<QPushButton>(QStringLiteral("Command4"))->text(), QStringLiteral("LOCKED ON"));
+
+    // A lock request that cannot be sent leaves the tick as it was.
+    m_window->link().setPortOverride(QStringLiteral("/dev/testloop-missing"));
+    action(QStringLiteral("actionLock"))->trigger();
+    QVERIFY(action(QStringLiteral("actionLock"))->isChecked());
+    QCOMPARE(m_server->lockRequestCount(), 1);
 
     auto *replyBox = control<QLineEdit>(QStringLiteral("Text1"));
     QVERIFY(!replyBox->isVisible());
@@ -272,6 +295,16 @@ void TestMainWindowCommands::menuBarLeavesTheControlsInPlace()
     QCOMPARE(start->parentWidget(), client);
     const int eight = qRound(120.0 * client->logicalDpiX() / 1440.0);
     QCOMPARE(start->pos(), QPoint(eight, qRound(120.0 * client->logicalDpiY() / 1440.0)));
+
+    // On a screen whose height the grid fills, the bars would cover its bottom row: the
+    // client area is as large as the grid and scrolls within the window instead.
+    m_window->resize(800, 600);
+    QWidget *bottom = deviceButton(1);
+    QVERIFY(bottom->geometry().bottom() < control(QStringLiteral("ClientArea"))->height());
+    auto *scroll = m_window->findChild<QScrollArea *>(QStringLiteral("ClientScroll"));
+    QVERIFY(scroll);
+    scroll->ensureWidgetVisible(bottom);
+    QVERIFY(bottom->visibleRegion().boundingRect().height() == bottom->height());
 }
 
 QTEST_MAIN(TestMainWindowCommands)
