@@ -1,5 +1,6 @@
 #include "loopdata/NumberText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -52,6 +53,12 @@ int toWhole(double value)
     if (rounded <= double(std::numeric_limits<int>::min()))
         return std::numeric_limits<int>::min();
     return int(rounded);
+}
+
+qint16 toInt16(long long value)
+{
+    return qint16(std::clamp<long long>(value, std::numeric_limits<qint16>::min(),
+                                        std::numeric_limits<qint16>::max()));
 }
 
 QString printForm(long long value)

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <QtGlobal>
 
 namespace testloop {
 
@@ -13,6 +14,24 @@ double numericValue(QStringView text);
 // A numeric value used as a table index or counter: rounded half to even, then held within
 // the range of int so that a wild value can never wrap.
 int toWhole(double value);
+
+// A whole number held within 16 signed bits, as every table entry and counter is.
+qint16 toInt16(long long value);
+// A numeric value stored in a 16-bit table entry: rounded as toWhole, then held in range.
+inline qint16 toInt16(double value)
+{
+    return toInt16(static_cast<long long>(toWhole(value)));
+}
+// One more, stopping at 32767 instead of wrapping negative.
+inline qint16 plusOne(qint16 value)
+{
+    return toInt16(static_cast<long long>(value) + 1);
+}
+// The table index of a loop text: "1" gives 1, "2" gives 2.
+inline int loopIndex(QStringView loopText)
+{
+    return toWhole(numericValue(loopText));
+}
 
 // Print form: one blank before a number that is not negative, "-" before a negative one.
 QString printForm(long long value);

@@ -53,7 +53,7 @@ void ConfigurationDownload::begin()
     // download reply and both would be stored wrongly. A scan the user chose to keep running
     // stops here, and the download waits one request pause more, so that a reply to the
     // scan's last request arrives on the closed port and is dropped when it opens again.
-    if (m_cycle.activity() != ScanCycle::Activity::Idle) {
+    if (m_cycle.isRunning()) {
         m_cycle.halt();
         m_startWait.start(m_timings.requestPause);
         return;
@@ -86,11 +86,11 @@ void ConfigurationDownload::DecodeDownloadReply()
 
     const protocol::DownloadReply decoded = protocol::decodeDownloadReply(reply);
     const int address = toWhole(decoded.address);
-    const int loop = toWhole(numericValue(m_data.DownloadLoop));
+    const int loop = loopIndex(m_data.DownloadLoop);
     // Entries outside the tables are refused by the tables themselves.
     if (const auto label = protocol::deviceTypeLabel(decoded.typeDigit))
         m_data.DeviceType.set(address, loop, *label);
-    const qint16 zone = qint16(std::clamp(toWhole(decoded.zone), -32768, 32767));
+    const qint16 zone = toInt16(decoded.zone);
     m_data.DeviceZone.set(address, loop, zone);
     m_data.DeviceText.set(address, loop, decoded.description);
     m_data.NotActivated.set(address, loop, protocol::isNotActivated(zone, decoded.status) ? 1 : 0);

@@ -15,7 +15,7 @@ GridPainter::GridPainter(const SharedState &shared, const LoopData &data, Device
 
 int GridPainter::loop() const
 {
-    return toWhole(numericValue(m_shared.SelectedLoop));
+    return loopIndex(m_shared.SelectedLoop);
 }
 
 void GridPainter::show(int address, const ButtonView &view)

@@ -22,16 +22,6 @@ namespace {
 
 const QString NoSensorActivated = QStringLiteral("nessun sensore attivato su questo loop");
 
-qint16 toStored(double value)
-{
-    return qint16(std::clamp(toWhole(value), -32768, 32767));
-}
-
-qint16 plusOne(qint16 value)
-{
-    return value < MaxCount ? qint16(value + 1) : value;
-}
-
 } // namespace
 
 ScanCycle::ScanCycle(SharedState &shared, LoopData &data, SerialLink &link, DeviceGrid &grid,
@@ -57,21 +47,21 @@ ScanCycle::~ScanCycle() = default;
 
 int ScanCycle::selectedLoop() const
 {
-    return toWhole(numericValue(m_shared.SelectedLoop));
+    return loopIndex(m_shared.SelectedLoop);
 }
 
 void ScanCycle::start()
 {
     stopExchange();
-    m_stopped = false;
     m_link.setPortNumber(m_shared.settings.ComPort);
-    m_replyTimer.start(m_timings.firstReplyTimeout);
-    m_shared.ScanAddress = 1;
+    moveTo(1);
     m_data.ScanAddressText = protocol::twoDigitAddress(1);
     if (!m_link.open()) { // the user has been told which device and why
         halt();
         return;
     }
+    m_running = true;
+    m_stopped = false;
     m_link.setReceiveThreshold(protocol::ScanReplyLength);
     if (m_mode != ScanMode::SensorTest) {
         SendScanRequest();
@@ -97,6 +87,9 @@ void ScanCycle::start()
         halt();
         return;
     }
+    // The reply timer runs only once a request is on the line: a port that could not be
+    // opened is told once, not again at every time-out.
+    m_replyTimer.start(m_timings.firstReplyTimeout);
     m_grid.setCaption(m_shared.ScanAddress, QStringLiteral("X"));
     setActivity(Activity::AwaitingReply);
 }
@@ -133,7 +126,6 @@ void ScanCycle::sendChosenRequest()
         m_prompts.showMessage(NoSensorActivated, QString(), Prompts::Icon::Information);
         return;
     }
-    m_replyTimer.start(m_timings.replyTimeout);
     const Settings &settings = m_shared.settings;
     QByteArray request;
     if (m_mode == ScanMode::SensorTest) {
@@ -151,6 +143,7 @@ void ScanCycle::sendChosenRequest()
         halt();
         return;
     }
+    m_replyTimer.start(m_timings.replyTimeout);
     m_grid.setCaption(m_shared.ScanAddress, QStringLiteral("X"));
     setActivity(Activity::AwaitingReply);
 }
@@ -179,17 +172,16 @@ void ScanCycle::HandleScanReply()
     if (advance) {
         switch (m_mode) {
         case ScanMode::SensorTest:
-            m_painter->EvaluateSensorTest(address,
-                                          protocol::decodeTestReply(m_shared.ReplyText).result);
+            m_painter->EvaluateSensorTest(address, protocol::field(m_shared.ReplyText, 6, 2));
             break;
         case ScanMode::Sensors:
-            advance = storeSensorReading(address, loop, toStored(reply.analogue * 10),
-                                         toStored(reply.current));
+            advance = storeSensorReading(address, loop, toInt16(reply.analogue * 10),
+                                         toInt16(reply.current));
             break;
         case ScanMode::Modules: {
-            const qint16 stored = toStored(reply.analogue * 10);
+            const qint16 stored = toInt16(reply.analogue * 10);
             m_data.ModuleAnalogue.set(address, loop, stored);
-            m_data.ModuleCurrent.set(address, loop, toStored(reply.current));
+            m_data.ModuleCurrent.set(address, loop, toInt16(reply.current));
             m_data.ModuleHistogram.add(stored, address, loop);
             m_painter->EvaluateModule(address);
             break;
@@ -261,8 +253,15 @@ bool ScanCycle::stop()
 void ScanCycle::halt()
 {
     stopExchange();
+    m_running = false;
     m_stopped = true;
     emit activityChanged();
+}
+
+void ScanCycle::moveTo(int address)
+{
+    m_shared.ScanAddress = qint16(address);
+    m_data.RetryCount = 0; // the requests spent so far were for another address
 }
 
 void ScanCycle::stopExchange()
@@ -277,21 +276,32 @@ void ScanCycle::stopExchange()
 void ScanCycle::toggleLock()
 {
     stop();
+    // A scan kept running loses the reply it waits for when the port closes after the lock
+    // request: its address is asked again at once rather than after a time-out.
+    const bool interrupted = m_activity == Activity::AwaitingReply;
+    const int threshold = m_link.receiveThreshold();
     const bool turnOn = !m_data.LockedOn;
     m_link.setReceiveThreshold(protocol::LockThreshold);
-    if (!m_link.send(protocol::lockRequest(m_shared.settings.BoardCode, turnOn)))
-        return; // not sent: the caption keeps naming the state last commanded
-    m_data.LockedOn = turnOn;
-    emit lockedChanged(turnOn);
-    m_link.close(); // no reply is awaited
+    const bool sent = m_link.send(protocol::lockRequest(m_shared.settings.BoardCode, turnOn));
+    if (sent) {
+        m_data.LockedOn = turnOn;
+        emit lockedChanged(turnOn);
+        m_link.close(); // no reply is awaited
+    } else {
+        m_link.setReceiveThreshold(threshold);
+    }
+    // (not sent: the user was told, and the caption keeps naming the state last commanded)
+    if (sent && interrupted)
+        SendScanRequest();
 }
 
 void ScanCycle::deviceClicked(int index)
 {
     if (m_mode != ScanMode::SensorTest)
         m_painter->redraw(m_mode);
-    m_shared.ScanAddress = qint16(std::clamp(index, FirstAddress, LastAddress));
+    moveTo(std::clamp(index, FirstAddress, LastAddress));
     stopExchange(); // whatever exchange was under way is dropped
+    m_running = true;
     m_stopped = false;
     SendScanRequest();
 }
@@ -305,10 +315,14 @@ void ScanCycle::RefreshGrid(int index)
         return;
     const int visible = m_painter->redraw(m_mode);
     if (m_mode == ScanMode::SensorTest && visible == 0) {
+        // Nothing on this loop can be tested: no request goes out while the message is open.
+        stopExchange();
         m_prompts.showMessage(NoSensorActivated, QString(), Prompts::Icon::Information);
         stop();
+        if (m_running && m_activity == Activity::Idle)
+            halt(); // answered No, but there is nothing left to ask
     }
-    m_shared.ScanAddress = 1;
+    moveTo(1);
     emit activityChanged();
 }
 
@@ -319,7 +333,7 @@ void ScanCycle::resetReadings()
         for (int address = FirstAddress; address <= LastAddress; ++address)
             m_grid.setColour(address, ButtonColour::LightGrey);
         m_data.clearReadings();
-        m_shared.ScanAddress = 1;
+        moveTo(1);
     }
     RefreshGrid(3);
 }

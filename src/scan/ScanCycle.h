@@ -37,6 +37,8 @@ public:
     void setMode(ScanMode mode) { m_mode = mode; }
 
     Activity activity() const { return m_activity; }
+    // Started and not stopped since, even while a message holds the cycle between requests.
+    bool isRunning() const { return m_running; }
     // What the cycle is doing, in the user's words, for the status bar.
     QString statusText() const;
 
@@ -75,6 +77,7 @@ private:
     bool chooseAddress();
     void setActivity(Activity activity);
     void stopExchange();
+    void moveTo(int address);
 
     SharedState &m_shared;
     LoopData &m_data;
@@ -89,6 +92,7 @@ private:
     QTimer m_pauseTimer; // the pause before each request
     // Counts stops; a handler that waited on a message goes on only if no stop came meanwhile.
     quint64 m_generation = 0;
+    bool m_running = false;
     bool m_stopped = false; // the last cycle was stopped (for the status bar)
 };
 

@@ -1,5 +1,7 @@
 #include "storage/ReadingsReader.h"
 
+#include "loopdata/NumberText.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -76,12 +78,6 @@ qint64 numberAfter(QByteArrayView line, qsizetype k, qsizetype window)
     return negative ? -magnitude : magnitude;
 }
 
-qint16 saturated(qint64 value)
-{
-    return qint16(std::clamp<qint64>(value, std::numeric_limits<qint16>::min(),
-                                     std::numeric_limits<qint16>::max()));
-}
-
 // The field a letter gives, for sensors or modules; FieldCount for none.
 ReadingsImage::Field fieldOf(char letter, bool modules)
 {
@@ -127,7 +123,7 @@ void readLine(QByteArrayView line, ReaderState &state, ReadingsImage &image)
                 state.address = numberAfter(line, k, AddressWindow);
             } else if (const ReadingsImage::Field field = fieldOf(c, state.modules);
                        field != ReadingsImage::FieldCount) {
-                const qint16 value = saturated(numberAfter(line, k, ValueWindow));
+                const qint16 value = toInt16(numberAfter(line, k, ValueWindow));
                 if (state.address >= 0 && state.address <= MaxAddressIndex)
                     image.values[field].set(int(state.address), state.loop, value);
             }

@@ -124,6 +124,8 @@ private slots:
     void testModeWithNothingActivated();
     void loopChangedDuringTestStops();
     void portThatCannotBeOpenedStopsTheStart();
+    void clickStartsTheRetriesAfresh();
+    void lockDuringAScanAsksTheSameAddressAgain();
     void lostLinkStopsOnceAndKeepsReadings();
     void verificationFromScannedStatistics();
 };
@@ -336,16 +338,52 @@ void TestScanCycle::loopChangedDuringTestStops()
 
 void TestScanCycle::portThatCannotBeOpenedStopsTheStart()
 {
-    Bench b;
+    Bench b(fastTimings(50ms));
     QVERIFY(b.started);
     b.link.setPortOverride(QStringLiteral("/dev/testloop-missing"));
+    // The message stays open longer than a reply time-out: no timer may strike meanwhile.
+    b.prompts.whileMessageOpen = [] { QTest::qWait(300); };
     b.cycle.start();
     QCOMPARE(b.prompts.messages.size(), 1);
     QVERIFY(b.prompts.messages[0].text.contains(QStringLiteral("/dev/testloop-missing")));
     QCOMPARE(b.cycle.activity(), ScanCycle::Activity::Idle);
-    QTest::qWait(100);
-    QCOMPARE(b.prompts.messages.size(), 1); // no timer left to strike
+    QVERIFY(!b.cycle.isRunning());
+    QCOMPARE(b.shared.TimeoutCount, qint16(0));
     QCOMPARE(b.server.requests().size(), 0);
+}
+
+void TestScanCycle::clickStartsTheRetriesAfresh()
+{
+    Bench b;
+    QVERIFY(b.started);
+    b.shared.settings.FaultRetries = 3;
+    b.data->RetryCount = 2; // spent on another address
+    b.cycle.deviceClicked(2); // the faulty sensor
+    QTRY_VERIFY_WITH_TIMEOUT(b.addressesAsked().contains(QStringLiteral("03")), 10000);
+    b.cycle.halt();
+    QCOMPARE(b.addressesAsked().mid(0, 4),
+             (QStringList {QStringLiteral("02"), QStringLiteral("02"), QStringLiteral("02"),
+                           QStringLiteral("03")}));
+    QCOMPARE(b.data->FaultCount.at(2, 1), qint16(1));
+}
+
+void TestScanCycle::lockDuringAScanAsksTheSameAddressAgain()
+{
+    Bench b;
+    QVERIFY(b.started);
+    b.server.queueFault(sim::Fault::Silence); // the scan waits for a reply that never comes
+    b.cycle.start();
+    QTRY_VERIFY_WITH_TIMEOUT(b.server.requests().size() == 1, 10000);
+    QCOMPARE(b.cycle.activity(), ScanCycle::Activity::AwaitingReply);
+    b.prompts.answers = {false}; // keep scanning
+    b.cycle.toggleLock();
+    QTRY_VERIFY_WITH_TIMEOUT(b.server.requests().size() >= 4, 10000);
+    b.cycle.halt();
+    QCOMPARE(b.server.requests().mid(0, 4),
+             (QList<QByteArray> {"(j006AQ1001)XZ", "(j006PIS000)XZ", "(j006AQ1001)XZ",
+                                 "(j006AQ1002)XZ"}));
+    QVERIFY(!b.grid.at(1).captions.contains(QStringLiteral("*"))); // no time-out counted
+    QCOMPARE(b.shared.TimeoutCount, qint16(0));
 }
 
 void TestScanCycle::lostLinkStopsOnceAndKeepsReadings()
