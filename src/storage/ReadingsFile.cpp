@@ -64,6 +64,32 @@ ReadingsLoad loadReadingsFile(const QString &path)
         result.error = loadFailure(QStringLiteral("il file %1 finisce prima della seconda riga "
                                                   "e non contiene letture")
                                        .arg(name));
+        return result;
+    }
+    if (const std::optional<qsizetype> at = result.image->controlByteAt) {
+        result.error = loadFailure(
+            QStringLiteral("il file %1 non è un file di letture: contiene un carattere di "
+                           "controllo (codice %2) alla posizione %3")
+                .arg(name)
+                .arg(int(static_cast<unsigned char>(bytes[*at])))
+                .arg(*at + 1));
+        result.image.reset();
+        return result;
+    }
+    const int addresses = result.image->addressLines;
+    if (addresses == 0) {
+        result.error = loadFailure(
+            QStringLiteral("il file %1 non contiene alcun indirizzo (nessuna riga \"N\")")
+                .arg(name));
+        result.image.reset();
+        return result;
+    }
+    if (addresses < AddressLinesPerFile) {
+        result.warning = QStringLiteral("Il file finisce prima dell'ultimo blocco: porta %1 "
+                                        "indirizzi dei %2 di un file completo. I valori degli "
+                                        "altri indirizzi restano quelli di prima.")
+                             .arg(addresses)
+                             .arg(AddressLinesPerFile);
     }
     return result;
 }

@@ -21,10 +21,12 @@ struct ReadingsLoad
 {
     std::optional<ReadingsImage> image;
     QString error; // Italian, naming the file; empty when image holds the values
+    QString warning; // Italian: the file ends before its last block; empty for a whole file
 };
 
 // Reads the whole readings file at path without touching any table; apply the image to
-// take the values over.
+// take the values over. A file with bytes no text file holds, or with no address at all, is
+// refused: it is not a readings file, and loading it would only scatter noise in the tables.
 ReadingsLoad loadReadingsFile(const QString &path);
 
 } // namespace testloop

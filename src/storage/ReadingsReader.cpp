@@ -24,6 +24,13 @@ bool isLineEnd(char c)
     return c == '\r' || c == '\n';
 }
 
+// A byte no text file holds; line ends never reach here.
+bool isControl(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && c != '\t') || byte == 0x7f;
+}
+
 // Where the line starting at pos ends, and where the next one starts. CR LF, a lone CR and a
 // lone LF each end a line.
 struct LineBounds
@@ -109,10 +116,24 @@ struct ReaderState
     qint64 address = 0;
 };
 
-void readLine(QByteArrayView line, ReaderState &state, ReadingsImage &image)
+void noteControlByte(QByteArrayView line, qsizetype lineStart, ReadingsImage &image)
+{
+    if (image.controlByteAt)
+        return;
+    for (qsizetype k = 0; k < line.size(); ++k) {
+        if (isControl(line[k])) {
+            image.controlByteAt = lineStart + k;
+            return;
+        }
+    }
+}
+
+void readLine(QByteArrayView line, qsizetype lineStart, ReaderState &state, ReadingsImage &image)
 {
     for (qsizetype k = 0; k < line.size(); ++k) {
         const char c = line[k];
+        if (isControl(c) && !image.controlByteAt)
+            image.controlByteAt = lineStart + k;
         if (c == '*') {
             state.modules = true;
             state.loop = 1;
@@ -121,6 +142,7 @@ void readLine(QByteArrayView line, ReaderState &state, ReadingsImage &image)
         } else if (isValueLetter(c)) {
             if (c == 'N') {
                 state.address = numberAfter(line, k, AddressWindow);
+                ++image.addressLines;
             } else if (const ReadingsImage::Field field = fieldOf(c, state.modules);
                        field != ReadingsImage::FieldCount) {
                 const qint16 value = toInt16(numberAfter(line, k, ValueWindow));
@@ -189,10 +211,11 @@ std::optional<ReadingsImage> parseReadings(QByteArrayView bytes)
         return std::nullopt;
 
     ReadingsImage image;
+    noteControlByte(bytes.first(header.end), 0, image);
     ReaderState state;
     for (qsizetype pos = header.next; pos < bytes.size();) {
         const LineBounds line = lineBounds(bytes, pos);
-        readLine(bytes.sliced(pos, line.end - pos), state, image);
+        readLine(bytes.sliced(pos, line.end - pos), pos, state, image);
         pos = line.next;
     }
     return image;

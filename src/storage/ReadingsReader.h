@@ -9,6 +9,9 @@
 
 namespace testloop {
 
+// Address groups of a whole readings file: 99 in each of the four blocks.
+inline constexpr int AddressLinesPerFile = 4 * 99;
+
 // The values a readings file carries, read into a copy first so that the tables change only
 // once the whole file has been read. A cell the file did not mention stays empty.
 struct ReadingsImage
@@ -30,6 +33,11 @@ struct ReadingsImage
     };
 
     std::array<AddressTable<std::optional<qint16>>, FieldCount> values;
+    // Address groups ("N") met: a whole file has 99 in each of its four blocks.
+    int addressLines = 0;
+    // Where the first byte stands that no text file holds (NUL, or a control character other
+    // than tab, CR and LF); nothing when there is none.
+    std::optional<qsizetype> controlByteAt;
 
     // Stores every value the file carried into data; everything else keeps what it held,
     // the distributions included.

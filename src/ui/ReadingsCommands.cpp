@@ -84,8 +84,11 @@ void ReadingsCommands::load()
         return;
     }
     read.image->applyTo(m_data);
-    m_prompts.showMessage(QStringLiteral("Dati caricati da file ") + QDir::toNativeSeparators(name),
-                          QString(), Prompts::Icon::None);
+    QString text = QStringLiteral("Dati caricati da file ") + QDir::toNativeSeparators(name);
+    if (!read.warning.isEmpty())
+        text += QStringLiteral("\n\n") + read.warning;
+    m_prompts.showMessage(text, QString(),
+                          read.warning.isEmpty() ? Prompts::Icon::None : Prompts::Icon::Warning);
     emit loaded();
 }
 
