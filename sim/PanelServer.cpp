@@ -5,14 +5,6 @@
 
 namespace testloop::sim {
 
-namespace {
-
-// The fault generator is seeded apart from the noise generator, so that turning faults on does
-// not change the readings.
-constexpr std::uint32_t FaultSeedOffset = 0x9e3779b9u;
-
-} // namespace
-
 struct PanelServer::Transmission
 {
     QList<QByteArray> pieces;
@@ -23,8 +15,7 @@ struct PanelServer::Transmission
 PanelServer::PanelServer(Installation installation, ServerOptions options, QObject *parent)
     : QObject(parent)
     , m_options(std::move(options))
-    , m_responder(std::move(installation), m_options.seed)
-    , m_faults(m_options.faults, m_options.seed + FaultSeedOffset)
+    , m_panel(std::move(installation), m_options)
 {
     m_pacer.setPaced(m_options.linePacing);
     connect(&m_terminal, &PseudoTerminal::bytesRead, this, &PanelServer::onBytesRead);
@@ -89,62 +80,29 @@ void PanelServer::handleRequest(const QByteArray &request)
     if (generation != m_generation)
         return;
 
-    const PanelRequest parsed = PanelRequest::parse(request);
-    if (!parsed.expectsReply()) {
-        if (parsed.kind == PanelRequest::Kind::Unrecognised)
+    const SimulatedPanel::Answer answer = m_panel.answer(request);
+    if (!answer.request.expectsReply()) {
+        if (answer.request.kind == PanelRequest::Kind::Unrecognised)
             ++m_unrecognisedRequests;
         else
             ++m_lockRequests;
-        log(QStringLiteral("  (no reply: %1)").arg(parsed.kindName()));
+        log(QStringLiteral("  (no reply: %1)").arg(answer.request.kindName()));
         return;
     }
-
-    const Fault fault = m_faults.next();
-    if (fault == Fault::Silence) {
+    if (answer.fault == Fault::Silence) {
         log(QStringLiteral("  (no reply: silence)"));
         return;
     }
-    PanelRequest answered = parsed;
-    if (fault == Fault::OtherLoop)
-        answered.loop = parsed.loop == 1 ? 2 : 1;
-    if (fault == Fault::OtherAddress)
-        answered.address = parsed.address >= Installation::AddressCount ? 1 : parsed.address + 1;
-    QByteArray reply = m_responder.replyTo(answered).value_or(QByteArray());
-    if (fault == Fault::Partial)
-        reply.truncate(reply.size() / 2);
-    if (fault == Fault::Garbage)
-        reply = m_faults.garbage(reply.size());
-
-    const auto delay = fault == Fault::Late ? m_options.lateDelay : m_options.replyDelay;
-    if (fault != Fault::None) {
+    if (answer.fault != Fault::None) {
         log(QStringLiteral("  fault: %1, reply in %2 ms")
-                .arg(faultName(fault))
-                .arg(qint64(delay.count())));
+                .arg(faultName(answer.fault))
+                .arg(qint64(answer.delay.count())));
     }
     auto transmission = std::make_shared<Transmission>();
-    transmission->pieces = pieces(reply);
-    transmission->reply = reply;
-    transmission->fault = fault;
-    schedule(transmission, delay);
-}
-
-QList<QByteArray> PanelServer::pieces(const QByteArray &reply) const
-{
-    switch (m_options.delivery) {
-    case Delivery::Whole:
-        break;
-    case Delivery::Halves:
-        if (reply.size() >= 2)
-            return {reply.left(reply.size() / 2), reply.mid(reply.size() / 2)};
-        break;
-    case Delivery::ByteByByte: {
-        QList<QByteArray> bytes;
-        for (char c : reply)
-            bytes.append(QByteArray(1, c));
-        return bytes;
-    }
-    }
-    return {reply};
+    transmission->pieces = m_panel.pieces(answer.reply);
+    transmission->reply = answer.reply;
+    transmission->fault = answer.fault;
+    schedule(transmission, answer.delay);
 }
 
 void PanelServer::schedule(const std::shared_ptr<Transmission> &transmission,

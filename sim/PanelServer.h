@@ -1,13 +1,12 @@
 #pragma once
 
 #include "sim/ExchangeLog.h"
-#include "sim/FaultPlanner.h"
 #include "sim/Installation.h"
 #include "sim/LinePacer.h"
-#include "sim/PanelResponder.h"
 #include "sim/PseudoTerminal.h"
 #include "sim/RequestFramer.h"
 #include "sim/ServerOptions.h"
+#include "sim/SimulatedPanel.h"
 
 #include <QByteArray>
 #include <QList>
@@ -44,7 +43,7 @@ public:
 
     // Forces the fault of the next replying request (download, scan or test); several queue up
     // in order. Fault::None forces a clean reply.
-    void queueFault(Fault fault) { m_faults.queue(fault); }
+    void queueFault(Fault fault) { m_panel.queueFault(fault); }
 
     // Every complete request received, in order, including locks and unrecognised ones.
     QList<QByteArray> requests() const { return m_requests; }
@@ -64,14 +63,12 @@ private:
 
     void onBytesRead(const QByteArray &bytes);
     void handleRequest(const QByteArray &request);
-    QList<QByteArray> pieces(const QByteArray &reply) const;
     void schedule(const std::shared_ptr<Transmission> &transmission,
                   std::chrono::milliseconds delay);
     void log(const QString &text);
 
     ServerOptions m_options;
-    PanelResponder m_responder;
-    FaultPlanner m_faults;
+    SimulatedPanel m_panel;
     RequestFramer m_framer;
     ExchangeLog m_log;
     PseudoTerminal m_terminal;

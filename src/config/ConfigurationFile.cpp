@@ -196,7 +196,17 @@ void applyRecord(ConfigurationRead &result, const QList<Field> &fields, qsizetyp
         const int index = int(offset);
         const SettingField &setting = SettingFields[size_t(index)];
         if (!setting.number) {
-            result.settings.BoardCode = QString::fromLatin1(field.value);
+            // Every request carries the code at fixed positions: only three characters fit.
+            if (field.value.size() == BoardCodeLength) {
+                result.settings.BoardCode = QString::fromLatin1(field.value);
+                continue;
+            }
+            result.problems.append(
+                QStringLiteral("%1, riga %2 (%3): il codice deve avere %4 caratteri, ne ha %5; "
+                               "si usa il valore predefinito %6.")
+                    .arg(fileName, QString::number(field.line), setting.name.toString(),
+                         QString::number(BoardCodeLength), QString::number(field.value.size()),
+                         defaultValueText(index)));
             continue;
         }
         if (const std::optional<qint16> number = parseNumber(field.value)) {
@@ -287,7 +297,7 @@ QByteArray formatConfiguration(const Settings &settings)
     return bytes;
 }
 
-ConfigurationRead readConfigurationFile(const QString &path)
+ConfigurationRead LoadConfiguration(const QString &path)
 {
     const QFileInfo info(path);
     const QString fileName = info.fileName();
@@ -318,7 +328,7 @@ ConfigurationRead readConfigurationFile(const QString &path)
     return parseConfiguration(bytes, fileName);
 }
 
-std::optional<QString> writeConfigurationFile(const QString &path, const Settings &settings)
+std::optional<QString> SaveConfiguration(const Settings &settings, const QString &path)
 {
     const QString shownPath = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     const auto failure = [&shownPath](const QString &action, const QString &reason) {
@@ -330,24 +340,6 @@ std::optional<QString> writeConfigurationFile(const QString &path, const Setting
     if (const auto failed = writeFileSafely(path, formatConfiguration(settings)))
         return failure(failedStageVerb(failed->stage), failed->reason);
     return std::nullopt;
-}
-
-Settings LoadConfiguration(Prompts &prompts, const QString &path)
-{
-    const ConfigurationRead read = readConfigurationFile(path);
-    if (!read.problems.isEmpty())
-        prompts.showMessage(read.problems.join(QStringLiteral("\n\n")), ConfigurationMessageTitle,
-                            Prompts::Icon::Warning);
-    return read.settings;
-}
-
-bool SaveConfiguration(const Settings &settings, Prompts &prompts, const QString &path)
-{
-    const std::optional<QString> failure = writeConfigurationFile(path, settings);
-    if (!failure)
-        return true;
-    prompts.showMessage(*failure, ConfigurationMessageTitle, Prompts::Icon::Critical);
-    return false;
 }
 
 } // namespace testloop

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "loopdata/Settings.h"
-#include "scan/Prompts.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,6 +14,8 @@ namespace testloop {
 // FaultRetries, GMMax, VaSMax, VaSMin, GSMax, VaMMax, VaMMin. Numbers are 16-bit signed and
 // written in print form followed by one blank (" 1 "), the board code is written as it is.
 inline const QString ConfigurationFileName = QStringLiteral("TestLoop.ini");
+// The board code fills three positions of every request.
+inline constexpr int BoardCodeLength = 3;
 
 // The outcome of reading the configuration.
 struct ConfigurationRead
@@ -33,23 +34,17 @@ ConfigurationRead parseConfiguration(const QByteArray &bytes,
 // The exact bytes of a configuration file holding the given settings.
 QByteArray formatConfiguration(const Settings &settings);
 
-// Opens and reads the file at path; a missing or unreadable file gives found = false, the
-// defaults and a message saying so.
-ConfigurationRead readConfigurationFile(const QString &path);
+// LoadConfiguration: opens and reads the file at path (by default TestLoop.ini in the current
+// directory). A missing or unreadable file gives found = false, the defaults and a problem
+// saying so. Never writes; telling the user is the caller's part.
+ConfigurationRead LoadConfiguration(const QString &path = ConfigurationFileName);
 
-// Writes the file atomically: a failed save leaves any previous file as it was. The result is
-// empty on success, otherwise the Italian reason to show to the user.
-std::optional<QString> writeConfigurationFile(const QString &path, const Settings &settings);
+// SaveConfiguration: writes the file atomically, so that a failed save leaves any previous
+// file as it was. Nothing on success, otherwise the Italian reason to show to the user.
+std::optional<QString> SaveConfiguration(const Settings &settings,
+                                         const QString &path = ConfigurationFileName);
 
 // Title of the messages about the configuration file.
 inline const QString ConfigurationMessageTitle = QStringLiteral("Configurazione");
-
-// Reads the configuration (by default TestLoop.ini in the current directory) and, when
-// something was missing or unreadable, tells the user in a single warning. Never writes.
-Settings LoadConfiguration(Prompts &prompts, const QString &path = ConfigurationFileName);
-
-// Writes the configuration; on failure tells the user why and returns false.
-bool SaveConfiguration(const Settings &settings, Prompts &prompts,
-                       const QString &path = ConfigurationFileName);
 
 } // namespace testloop

@@ -113,4 +113,9 @@ QString replyText(const QByteArray &bytes)
     return QString::fromLatin1(bytes);
 }
 
+bool isWholeReply(const QByteArray &reply, int expectedLength)
+{
+    return reply.size() == expectedLength && reply.startsWith('(') && reply.endsWith(")XZ");
+}
+
 } // namespace testloop::protocol

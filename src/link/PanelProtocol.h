@@ -75,4 +75,8 @@ bool isNotActivated(double zone, double status);
 // Replies arrive as single-byte text.
 QString replyText(const QByteArray &bytes);
 
+// A gathered reply is whole when it has exactly the expected length, starts with "(" and ends
+// with ")XZ". Anything else is two replies run together, or a piece of one with noise.
+bool isWholeReply(const QByteArray &reply, int expectedLength);
+
 } // namespace testloop::protocol

@@ -9,68 +9,48 @@
 
 namespace testloop {
 
-DeviceAccess checkDeviceAccess(const QString &device)
+using Reason = PortFailure::Reason;
+
+Reason deviceAccess(const QString &device)
 {
 #ifdef Q_OS_WIN
     Q_UNUSED(device);
-    return DeviceAccess::Accessible;
+    return Reason::Other;
 #else
     const QByteArray path = QFile::encodeName(device);
     if (::access(path.constData(), R_OK | W_OK) == 0)
-        return DeviceAccess::Accessible;
-    return errno == EACCES || errno == EPERM ? DeviceAccess::NoPermission : DeviceAccess::Missing;
+        return Reason::Other;
+    return errno == EACCES || errno == EPERM ? Reason::NoPermission : Reason::Missing;
 #endif
 }
 
-QString openFailureMessage(const QString &device, QSerialPort::SerialPortError error,
-                           const QString &reason, DeviceAccess access)
+PortFailure openFailure(const QString &device, QSerialPort::SerialPortError error,
+                        const QString &systemReason)
 {
-    const QString head = QStringLiteral("Impossibile aprire la porta seriale %1").arg(device);
+    PortFailure failure {Reason::Other, device, systemReason};
     if (device.isEmpty()) {
-        return QStringLiteral("Impossibile aprire la porta seriale: il numero di porta "
-                              "configurato non è valido. Scegliere la porta nella "
-                              "configurazione.");
+        failure.reason = Reason::Unconfigured;
+        return failure;
     }
-    if (error == QSerialPort::DeviceNotFoundError || access == DeviceAccess::Missing) {
-        return head
-            + QStringLiteral(": il dispositivo non esiste (%1).\nControllare che il cavo "
-                             "o l'adattatore USB sia collegato e che la porta configurata "
-                             "sia quella giusta.")
-                  .arg(reason);
-    }
-    if (error == QSerialPort::PermissionError && access == DeviceAccess::NoPermission) {
-        return head
-            + QStringLiteral(": permesso negato (%1).\nL'utente deve appartenere al gruppo "
-                             "dialout: eseguire \"sudo usermod -aG dialout $USER\", poi "
-                             "uscire e rientrare nella sessione.")
-                  .arg(reason);
-    }
-    if (error == QSerialPort::PermissionError) {
-        return head
-            + QStringLiteral(": la porta è già in uso da un altro programma (%1).\n"
-                             "Chiudere l'altro programma e riprovare.")
-                  .arg(reason);
-    }
-    return head + QStringLiteral(": %1.").arg(reason);
+    const Reason access = deviceAccess(device);
+    if (error == QSerialPort::DeviceNotFoundError || access == Reason::Missing)
+        failure.reason = Reason::Missing;
+    else if (error == QSerialPort::PermissionError)
+        failure.reason = access == Reason::NoPermission ? Reason::NoPermission : Reason::InUse;
+    return failure;
 }
 
-QString linkLostMessage(const QString &device, QSerialPort::SerialPortError error,
-                        DeviceAccess access)
+PortFailure lossFailure(const QString &device, QSerialPort::SerialPortError error,
+                        const QString &systemReason)
 {
-    QString reason;
-    if (access == DeviceAccess::Missing)
-        reason = QStringLiteral("il dispositivo non esiste più");
+    PortFailure failure {Reason::Other, device, systemReason};
+    if (deviceAccess(device) == Reason::Missing)
+        failure.reason = Reason::Missing;
     else if (error == QSerialPort::WriteError)
-        reason = QStringLiteral("errore di scrittura");
+        failure.reason = Reason::WriteFailed;
     else if (error == QSerialPort::ReadError)
-        reason = QStringLiteral("errore di lettura");
-    else
-        reason = QStringLiteral("il dispositivo non risponde più");
-    return QStringLiteral(
-               "La comunicazione sulla porta seriale %1 si è interrotta (%2).\n"
-               "Controllare il collegamento con la centrale. Lo scambio in corso è stato "
-               "fermato; le letture già acquisite sono conservate.")
-        .arg(device, reason);
+        failure.reason = Reason::ReadFailed;
+    return failure;
 }
 
 } // namespace testloop

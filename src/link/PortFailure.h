@@ -5,21 +5,38 @@
 
 namespace testloop {
 
-// What the system says about a device path, checked after a failed open to tell apart the
-// meanings Qt folds into PermissionError.
-enum class DeviceAccess { Accessible, Missing, NoPermission };
+// Why the port to the panel could not be used, typed so that the window can choose the
+// words and the remedy. Qt folds "no permission", "busy" and "lock file held" into one
+// PermissionError; they are told apart here by asking the system about the device.
+struct PortFailure
+{
+    enum class Reason {
+        Unconfigured, // the port number resolves to no device
+        Missing, // the device does not exist (cable or adapter unplugged)
+        NoPermission, // the user may not open it (not in the dialout group)
+        InUse, // another program holds it
+        ReadFailed, // reading from an open port failed
+        WriteFailed, // writing to an open port failed
+        Other, // anything else; systemReason says what
+    };
 
-DeviceAccess checkDeviceAccess(const QString &device);
+    Reason reason = Reason::Other;
+    QString device;
+    QString systemReason; // the system's own words, as Qt gives them
 
-// The Italian message for a port that could not be opened: names the device, the system's
-// reason, and the remedy that matches it (cable, dialout group, another program).
-QString openFailureMessage(const QString &device, QSerialPort::SerialPortError error,
-                           const QString &reason, DeviceAccess access);
+    friend bool operator==(const PortFailure &, const PortFailure &) = default;
+};
 
-// The Italian message for a port lost in the middle of an exchange.
-QString linkLostMessage(const QString &device, QSerialPort::SerialPortError error,
-                        DeviceAccess access);
+// What the system says about a device path: Missing, NoPermission, or Other when it can be
+// opened for reading and writing.
+PortFailure::Reason deviceAccess(const QString &device);
 
-inline const QString SerialPortTitle = QStringLiteral("Porta seriale");
+// The failure of an open that Qt reported with error and its text.
+PortFailure openFailure(const QString &device, QSerialPort::SerialPortError error,
+                        const QString &systemReason);
+
+// The failure of a port lost while open, reported by Qt with error.
+PortFailure lossFailure(const QString &device, QSerialPort::SerialPortError error,
+                        const QString &systemReason);
 
 } // namespace testloop

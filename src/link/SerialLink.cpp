@@ -1,34 +1,27 @@
 #include "link/SerialLink.h"
 
-#include "link/PortFailure.h"
 #include "link/PortNames.h"
-#include "loopdata/SharedState.h"
-#include "scan/Prompts.h"
 
-#include <QLoggingCategory>
 #include <QTimer>
-
-Q_LOGGING_CATEGORY(lcLink, "testloop.link", QtInfoMsg)
 
 namespace testloop {
 
-SerialLink::SerialLink(SharedState &shared, Prompts &prompts, QObject *parent)
-    : QObject(parent)
-    , m_shared(shared)
-    , m_prompts(prompts)
+SerialLink::SerialLink(QObject *parent)
+    : Transport(parent)
 {
     m_port.setBaudRate(QSerialPort::Baud9600);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
-    connect(&m_port, &QSerialPort::readyRead, this, &SerialLink::onReadyRead);
+    connect(&m_port, &QSerialPort::readyRead, this, [this] { gather(m_port.readAll()); });
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::onErrorOccurred);
 }
 
 SerialLink::~SerialLink()
 {
-    close();
+    if (m_port.isOpen())
+        closeDevice();
 }
 
 void SerialLink::setPortOverride(const QString &device)
@@ -36,17 +29,9 @@ void SerialLink::setPortOverride(const QString &device)
     m_override = device;
 }
 
-bool SerialLink::setPortNumber(int number)
-{
-    if (m_port.isOpen())
-        return false;
-    m_portNumber = number;
-    return true;
-}
-
 QString SerialLink::deviceName() const
 {
-    return resolvePortName(m_portNumber, m_override);
+    return resolvePortName(portNumber(), m_override);
 }
 
 bool SerialLink::isOpen() const
@@ -54,82 +39,43 @@ bool SerialLink::isOpen() const
     return m_port.isOpen();
 }
 
-bool SerialLink::open()
+std::optional<PortFailure> SerialLink::openDevice()
 {
-    if (m_port.isOpen())
-        return true;
     const QString device = deviceName();
-    m_received.clear();
     m_lossPending = false;
-    if (device.isEmpty()) {
-        m_prompts.showMessage(
-            openFailureMessage(device, QSerialPort::DeviceNotFoundError, {}, DeviceAccess::Missing),
-            SerialPortTitle, Prompts::Icon::Critical);
-        return false;
-    }
+    if (device.isEmpty())
+        return openFailure(device, QSerialPort::DeviceNotFoundError, {});
     m_port.setPortName(device);
     m_openDevice = device;
     if (!m_port.open(QIODevice::ReadWrite)) {
-        const QSerialPort::SerialPortError error = m_port.error();
-        const QString reason = m_port.errorString();
+        const PortFailure failure = openFailure(device, m_port.error(), m_port.errorString());
         m_port.clearError();
-        qCWarning(lcLink) << "cannot open" << device << error << reason;
-        m_prompts.showMessage(openFailureMessage(device, error, reason, checkDeviceAccess(device)),
-                              SerialPortTitle, Prompts::Icon::Critical);
-        return false;
+        return failure;
     }
     // The port keeps whatever arrived while it was closed (a reply that came after its
     // time-out); left there it would be taken for the reply to the next request.
     m_port.clear(QSerialPort::AllDirections);
-    return true;
+    return std::nullopt;
 }
 
-void SerialLink::close()
+void SerialLink::closeDevice()
 {
     constexpr int LastBytesWaitMs = 200;
-    if (m_port.isOpen()) {
-        if (m_port.bytesToWrite() > 0 && !m_lossPending)
-            m_port.waitForBytesWritten(LastBytesWaitMs);
-        m_port.close();
-    }
-    m_received.clear();
+    if (m_port.bytesToWrite() > 0 && !m_lossPending)
+        m_port.waitForBytesWritten(LastBytesWaitMs);
+    m_port.close();
 }
 
-bool SerialLink::send(const QByteArray &request)
+bool SerialLink::writeDevice(const QByteArray &bytes)
 {
-    if (!open())
-        return false;
-    qCDebug(lcLink) << "request" << request << "threshold" << m_threshold;
     // Handed to the line at once: a lock request is followed straight away by a close, which
     // would drop anything still in Qt's write buffer.
-    const qint64 written = m_port.write(request);
+    const qint64 written = m_port.write(bytes);
     m_port.flush();
-    if (written != request.size()) {
-        handleLinkLost(QSerialPort::WriteError);
-        return false;
-    }
-    return true;
-}
-
-QByteArray SerialLink::readAll()
-{
-    if (m_port.isOpen())
-        m_received += m_port.readAll();
-    QByteArray reply;
-    reply.swap(m_received);
-    qCDebug(lcLink) << "reply" << reply;
-    return reply;
-}
-
-void SerialLink::onReadyRead()
-{
-    m_received += m_port.readAll();
-    if (m_threshold <= 0 || m_received.size() < m_threshold)
-        return;
-    if (m_shared.DownloadActive)
-        emit downloadReplyReady();
-    else
-        emit scanReplyReady();
+    if (written == bytes.size())
+        return true;
+    handleLinkLost(QSerialPort::WriteError);
+    return false;
 }
 
 void SerialLink::onErrorOccurred(QSerialPort::SerialPortError error)
@@ -154,15 +100,12 @@ void SerialLink::handleLinkLost(QSerialPort::SerialPortError error)
         return;
     m_lossPending = true;
     const QString device = m_openDevice;
-    QTimer::singleShot(0, this, [this, error, device] {
+    const QString reason = m_port.errorString();
+    QTimer::singleShot(0, this, [this, error, device, reason] {
         if (!m_lossPending)
             return;
         m_port.clearError();
-        close();
-        qCWarning(lcLink) << "link lost on" << device << error;
-        emit linkLost();
-        m_prompts.showMessage(linkLostMessage(device, error, checkDeviceAccess(device)),
-                              SerialPortTitle, Prompts::Icon::Critical);
+        loseLink(lossFailure(device, error, reason));
         m_lossPending = false;
     });
 }

@@ -89,8 +89,8 @@ private:
 // Slots 1..3 of the last classified readings of each sensor; slot 0 is never written.
 inline constexpr int RingSlots = 3;
 
-// The per-address tables of both loops and the variables that drive the download and the
-// scan. Owned by the main window; only its routines touch them.
+// The per-address tables of both loops. Owned by the main window; the scan, the download and
+// the readings file write them.
 struct LoopData
 {
     // Configuration of each device, written by the download.
@@ -115,14 +115,6 @@ struct LoopData
 
     Histogram SensorHistogram;
     Histogram ModuleHistogram;
-
-    // Download and scan variables.
-    QString ScanAddressText;
-    qint16 DownloadAddress = 1;
-    QString DownloadLoop = QStringLiteral("1");
-    QString DownloadKind = QStringLiteral("S");
-    qint16 RetryCount = 0;
-    bool LockedOn = false;
 
     // Stores a classified sensor reading in the ring of the last three readings.
     bool pushLastReading(int address, int loop, qint16 reading);

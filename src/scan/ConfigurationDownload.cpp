@@ -1,7 +1,7 @@
 #include "scan/ConfigurationDownload.h"
 
 #include "link/PanelProtocol.h"
-#include "link/SerialLink.h"
+#include "link/Transport.h"
 #include "loopdata/LoopTables.h"
 #include "loopdata/NumberText.h"
 #include "loopdata/SharedState.h"
@@ -12,7 +12,7 @@
 
 namespace testloop {
 
-ConfigurationDownload::ConfigurationDownload(SharedState &shared, LoopData &data, SerialLink &link,
+ConfigurationDownload::ConfigurationDownload(SharedState &shared, LoopData &data, Transport &link,
                                              ScanCycle &cycle, Prompts &prompts, Timings timings,
                                              QObject *parent)
     : QObject(parent)
@@ -23,22 +23,30 @@ ConfigurationDownload::ConfigurationDownload(SharedState &shared, LoopData &data
     , m_prompts(prompts)
     , m_timings(timings)
 {
+    m_startWait.setTimerType(Qt::PreciseTimer);
+    m_resendTimer.setTimerType(Qt::PreciseTimer);
     m_startWait.setSingleShot(true);
     connect(&m_startWait, &QTimer::timeout, this, &ConfigurationDownload::begin);
-    connect(&m_resendTimer, &QTimer::timeout, this, &ConfigurationDownload::SendDownloadRequest);
-    connect(&m_link, &SerialLink::downloadReplyReady, this,
-            &ConfigurationDownload::DecodeDownloadReply);
-    connect(&m_link, &SerialLink::linkLost, this, [this] {
-        if (m_running)
-            abort();
-    });
+    connect(&m_resendTimer, &QTimer::timeout, this, &ConfigurationDownload::resend);
+    connect(&m_link, &Transport::replyReady, this, &ConfigurationDownload::DecodeDownloadReply);
+    connect(&m_link, &Transport::linkLost, this, &ConfigurationDownload::abort);
+}
+
+void ConfigurationDownload::report(ExchangeEvent::Kind kind, const QByteArray &bytes,
+                                   DiscardReason reason)
+{
+    ExchangeEvent event = ExchangeEvent::now(kind, m_link.currentTag());
+    event.device = m_link.deviceName();
+    event.bytes = bytes;
+    event.reason = reason;
+    m_link.report(event);
 }
 
 void ConfigurationDownload::start()
 {
     if (m_running)
         return;
-    m_cycle.stop(); // the download goes on whatever the answer
+    m_cycle.askToStop(); // the download goes on whatever the answer
     m_running = true;
     m_progress = 0;
     // The wait before the first request is a timer; the main window is already out of use.
@@ -58,8 +66,8 @@ void ConfigurationDownload::begin()
         m_startWait.start(m_timings.requestPause);
         return;
     }
-    m_data.DownloadLoop = QStringLiteral("1");
-    m_data.DownloadAddress = 1;
+    DownloadLoop = QStringLiteral("1");
+    DownloadAddress = 1;
     SendDownloadRequest();
 }
 
@@ -67,26 +75,46 @@ void ConfigurationDownload::SendDownloadRequest()
 {
     m_link.setReceiveThreshold(protocol::DownloadReplyLength);
     m_shared.DownloadActive = true;
-    if (!m_link.send(protocol::downloadRequest(m_shared.settings.BoardCode, m_data.DownloadKind,
-                                               m_data.DownloadLoop, m_data.DownloadAddress))) {
-        abort(); // the user has been told why the port could not be used
+    const ExchangeTag tag {ExchangeTag::Kind::Download, loopIndex(DownloadLoop), DownloadAddress};
+    if (!m_link.send(protocol::downloadRequest(m_shared.settings.BoardCode, DownloadKind,
+                                               DownloadLoop, DownloadAddress),
+                     tag)) {
+        abort(); // the link has reported why the port could not be used
         return;
     }
     m_resendTimer.start(m_timings.downloadResend);
 }
 
-void ConfigurationDownload::DecodeDownloadReply()
+// No reply came within the resend time: the same request goes out again.
+void ConfigurationDownload::resend()
 {
-    const QString reply = protocol::replyText(m_link.readAll());
-    if (!m_running)
+    if (!m_link.gathered().isEmpty())
+        report(ExchangeEvent::Kind::ReplyDiscarded, m_link.gathered(), DiscardReason::Short);
+    report(ExchangeEvent::Kind::TimedOut);
+    SendDownloadRequest();
+}
+
+void ConfigurationDownload::DecodeDownloadReply(const QByteArray &bytes)
+{
+    if (!m_shared.DownloadActive)
+        return; // a scan reply
+    if (!protocol::isWholeReply(bytes, protocol::DownloadReplyLength)) {
+        // Pieces of two replies, or noise: nothing is stored and the same address is asked
+        // again at once.
+        report(ExchangeEvent::Kind::ReplyDiscarded, bytes, DiscardReason::Garbled);
+        m_resendTimer.stop();
+        SendDownloadRequest();
         return;
+    }
     if (m_progress < ProgressMaximum)
         emit progressChanged(++m_progress);
     m_resendTimer.stop();
+    report(ExchangeEvent::Kind::ReplyAccepted, bytes);
 
-    const protocol::DownloadReply decoded = protocol::decodeDownloadReply(reply);
+    const protocol::DownloadReply decoded
+        = protocol::decodeDownloadReply(protocol::replyText(bytes));
     const int address = toWhole(decoded.address);
-    const int loop = loopIndex(m_data.DownloadLoop);
+    const int loop = loopIndex(DownloadLoop);
     // Entries outside the tables are refused by the tables themselves.
     if (const auto label = protocol::deviceTypeLabel(decoded.typeDigit))
         m_data.DeviceType.set(address, loop, *label);
@@ -97,15 +125,14 @@ void ConfigurationDownload::DecodeDownloadReply()
 
     // The next request follows the address the reply names, not the one asked; a reply
     // naming no address (or a negative one) starts the loop again at address 1.
-    m_data.DownloadAddress = qint16(std::clamp(address + 1, 1, 32767));
-    if (m_data.DownloadKind == u"S" && m_data.DownloadLoop == u"2"
-        && m_data.DownloadAddress >= 100) {
+    DownloadAddress = qint16(std::clamp(address + 1, 1, 32767));
+    if (DownloadKind == u"S" && DownloadLoop == u"2" && DownloadAddress >= EndOfLoop) {
         finish();
         return;
     }
-    if (m_data.DownloadLoop == u"1" && m_data.DownloadAddress >= 100) {
-        m_data.DownloadLoop = QStringLiteral("2");
-        m_data.DownloadAddress = 1;
+    if (DownloadLoop == u"1" && DownloadAddress >= EndOfLoop) {
+        DownloadLoop = QStringLiteral("2");
+        DownloadAddress = 1;
     }
     if (m_shared.DownloadActive)
         SendDownloadRequest();
@@ -117,7 +144,7 @@ void ConfigurationDownload::finish()
     m_running = false;
     emit ended();
     m_prompts.showMessage(QStringLiteral("Download completato"), QString(), Prompts::Icon::None);
-    m_cycle.RefreshGrid(3);
+    m_cycle.RefreshGrid(ScanCycle::RedrawSelectedLoop);
 }
 
 void ConfigurationDownload::abort()

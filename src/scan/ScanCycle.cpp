@@ -1,7 +1,7 @@
 #include "scan/ScanCycle.h"
 
 #include "link/PanelProtocol.h"
-#include "link/SerialLink.h"
+#include "link/Transport.h"
 #include "loopdata/LoopTables.h"
 #include "loopdata/NumberText.h"
 #include "loopdata/SharedState.h"
@@ -21,10 +21,11 @@ namespace testloop {
 namespace {
 
 const QString NoSensorActivated = QStringLiteral("nessun sensore attivato su questo loop");
+const QString Stopped = QStringLiteral("Scansione fermata");
 
 } // namespace
 
-ScanCycle::ScanCycle(SharedState &shared, LoopData &data, SerialLink &link, DeviceGrid &grid,
+ScanCycle::ScanCycle(SharedState &shared, LoopData &data, Transport &link, DeviceGrid &grid,
                      Prompts &prompts, Timings timings, QObject *parent)
     : QObject(parent)
     , m_shared(shared)
@@ -35,12 +36,19 @@ ScanCycle::ScanCycle(SharedState &shared, LoopData &data, SerialLink &link, Devi
     , m_painter(std::make_unique<GridPainter>(shared, data, grid))
     , m_timings(timings)
 {
+    // Both waits have lengths the panel relies on: a coarse timer may end them up to 5 %
+    // early.
+    m_replyTimer.setTimerType(Qt::PreciseTimer);
+    m_pauseTimer.setTimerType(Qt::PreciseTimer);
     m_replyTimer.setSingleShot(true);
     m_pauseTimer.setSingleShot(true);
     connect(&m_replyTimer, &QTimer::timeout, this, &ScanCycle::onReplyTimeout);
     connect(&m_pauseTimer, &QTimer::timeout, this, &ScanCycle::sendChosenRequest);
-    connect(&m_link, &SerialLink::scanReplyReady, this, &ScanCycle::HandleScanReply);
-    connect(&m_link, &SerialLink::linkLost, this, &ScanCycle::halt);
+    connect(&m_link, &Transport::replyReady, this, &ScanCycle::HandleScanReply);
+    connect(&m_link, &Transport::linkLost, this, [this] {
+        if (m_running)
+            stopWith(QStringLiteral("Scansione fermata: collegamento con la centrale perso"));
+    });
 }
 
 ScanCycle::~ScanCycle() = default;
@@ -50,18 +58,41 @@ int ScanCycle::selectedLoop() const
     return loopIndex(m_shared.SelectedLoop);
 }
 
+ExchangeTag ScanCycle::tagFor(ExchangeTag::Kind kind) const
+{
+    return {kind, selectedLoop(), ScanAddress};
+}
+
+void ScanCycle::report(ExchangeEvent::Kind kind, const QByteArray &bytes)
+{
+    ExchangeEvent event = ExchangeEvent::now(kind, m_link.currentTag());
+    event.device = m_link.deviceName();
+    event.bytes = bytes;
+    m_link.report(event);
+}
+
+void ScanCycle::discard(DiscardReason reason, const QByteArray &bytes)
+{
+    ExchangeEvent event
+        = ExchangeEvent::now(ExchangeEvent::Kind::ReplyDiscarded, m_link.currentTag());
+    event.device = m_link.deviceName();
+    event.bytes = bytes;
+    event.reason = reason;
+    m_link.report(event);
+}
+
 void ScanCycle::start()
 {
     stopExchange();
     m_link.setPortNumber(m_shared.settings.ComPort);
     moveTo(1);
-    m_data.ScanAddressText = protocol::twoDigitAddress(1);
-    if (!m_link.open()) { // the user has been told which device and why
-        halt();
+    ScanAddressText = protocol::twoDigitAddress(1);
+    if (!m_link.open()) { // the link has reported which device and why
+        stopWith(QStringLiteral("Scansione fermata: porta seriale non disponibile"));
         return;
     }
     m_running = true;
-    m_stopped = false;
+    m_stopReason.clear();
     m_link.setReceiveThreshold(protocol::ScanReplyLength);
     if (m_mode != ScanMode::SensorTest) {
         SendScanRequest();
@@ -82,15 +113,19 @@ void ScanCycle::start()
     // The first test request goes to address 1 whether or not it takes part, and waits for
     // the shorter first time-out.
     m_link.setReceiveThreshold(protocol::TestReplyLength);
+    const quint64 generation = m_generation;
     if (!m_link.send(protocol::testRequest(m_shared.settings.BoardCode, m_shared.SelectedLoop,
-                                           m_data.ScanAddressText))) {
-        halt();
+                                           ScanAddressText),
+                     tagFor(ExchangeTag::Kind::Test))) {
+        stopWith(QStringLiteral("Scansione fermata: porta seriale non disponibile"));
         return;
     }
+    if (generation != m_generation)
+        return; // an observer of the request stopped the cycle
     // The reply timer runs only once a request is on the line: a port that could not be
     // opened is told once, not again at every time-out.
     m_replyTimer.start(m_timings.firstReplyTimeout);
-    m_grid.setCaption(m_shared.ScanAddress, QStringLiteral("X"));
+    m_grid.setCaption(ScanAddress, QStringLiteral("X"));
     setActivity(Activity::AwaitingReply);
 }
 
@@ -106,13 +141,13 @@ void ScanCycle::SendScanRequest()
 bool ScanCycle::chooseAddress()
 {
     for (int tried = 0; tried <= LastAddress; ++tried) {
-        if (m_shared.ScanAddress > LastAddress || m_shared.ScanAddress < FirstAddress)
-            m_shared.ScanAddress = FirstAddress;
-        m_data.ScanAddressText = protocol::twoDigitAddress(m_shared.ScanAddress);
+        if (ScanAddress > LastAddress || ScanAddress < FirstAddress)
+            ScanAddress = FirstAddress;
+        ScanAddressText = protocol::twoDigitAddress(ScanAddress);
         if (m_mode != ScanMode::SensorTest
-            || m_data.NotActivated.at(m_shared.ScanAddress, selectedLoop()) != 1)
+            || m_data.NotActivated.at(ScanAddress, selectedLoop()) != 1)
             return true;
-        ++m_shared.ScanAddress;
+        ++ScanAddress;
     }
     return false;
 }
@@ -128,51 +163,70 @@ void ScanCycle::sendChosenRequest()
     }
     const Settings &settings = m_shared.settings;
     QByteArray request;
+    ExchangeTag::Kind kind = ExchangeTag::Kind::Test;
     if (m_mode == ScanMode::SensorTest) {
         m_link.setReceiveThreshold(protocol::TestReplyLength);
-        request = protocol::testRequest(settings.BoardCode, m_shared.SelectedLoop,
-                                        m_data.ScanAddressText);
+        request = protocol::testRequest(settings.BoardCode, m_shared.SelectedLoop, ScanAddressText);
     } else {
+        kind = ExchangeTag::Kind::Scan;
         m_link.setReceiveThreshold(protocol::ScanReplyLength);
-        const auto kind = m_mode == ScanMode::Sensors ? protocol::DeviceKind::Sensor
-                                                      : protocol::DeviceKind::Module;
-        request = protocol::scanRequest(settings.BoardCode, m_shared.SelectedLoop, kind,
-                                        m_data.ScanAddressText);
+        const auto device = m_mode == ScanMode::Sensors ? protocol::DeviceKind::Sensor
+                                                        : protocol::DeviceKind::Module;
+        request = protocol::scanRequest(settings.BoardCode, m_shared.SelectedLoop, device,
+                                        ScanAddressText);
     }
-    if (!m_link.send(request)) { // the user has been told; nothing was sent
-        halt();
+    const quint64 generation = m_generation;
+    if (!m_link.send(request, tagFor(kind))) { // reported by the link; nothing was sent
+        stopWith(QStringLiteral("Scansione fermata: porta seriale non disponibile"));
         return;
     }
+    if (generation != m_generation)
+        return; // an observer of the request stopped the cycle
     m_replyTimer.start(m_timings.replyTimeout);
-    m_grid.setCaption(m_shared.ScanAddress, QStringLiteral("X"));
+    m_grid.setCaption(ScanAddress, QStringLiteral("X"));
     setActivity(Activity::AwaitingReply);
 }
 
-void ScanCycle::HandleScanReply()
+void ScanCycle::HandleScanReply(const QByteArray &bytes)
 {
-    const QByteArray bytes = m_link.readAll();
-    if (m_activity != Activity::AwaitingReply)
-        return; // no request of ours is waiting for these characters
-    m_shared.ReplyText = protocol::replyText(bytes);
-    emit replyShown(m_shared.ReplyText);
+    if (m_shared.DownloadActive)
+        return; // the download's reply
+    if (m_activity != Activity::AwaitingReply) {
+        discard(DiscardReason::NotAwaited, bytes);
+        return;
+    }
+    const int expected = m_link.currentTag().kind == ExchangeTag::Kind::Test
+        ? protocol::TestReplyLength
+        : protocol::ScanReplyLength;
+    ReplyText = protocol::replyText(bytes);
+    emit replyShown(ReplyText);
     m_link.close();
     m_replyTimer.stop();
-    m_shared.TimeoutCount = 0;
-    qCDebug(lcScan) << "reply" << m_shared.ReplyText;
+    TimeoutCount = 0;
+    qCDebug(lcScan) << "reply" << ReplyText;
 
-    const protocol::ScanReply reply = protocol::decodeScanReply(m_shared.ReplyText);
-    m_shared.ReplyAddress = reply.address;
-    m_shared.ReplyLoop = reply.loop;
+    const protocol::ScanReply reply = protocol::decodeScanReply(ReplyText);
     const int address = toWhole(reply.address);
     const int loop = selectedLoop();
 
-    // A reply from the other loop, or naming an address outside the tables, is discarded and
-    // the same address asked again.
-    bool advance = reply.loop == m_shared.SelectedLoop && isTableIndex(address, loop);
-    if (advance) {
+    // A reply that is not whole, from the other loop, or naming an address outside the tables
+    // is discarded and the same address asked again.
+    bool advance = false;
+    if (!protocol::isWholeReply(bytes, expected) || !isTableIndex(address, loop)) {
+        discard(DiscardReason::Garbled, bytes);
+    } else if (reply.loop != m_shared.SelectedLoop) {
+        discard(DiscardReason::OtherLoop, bytes);
+    } else {
+        ExchangeEvent accepted
+            = ExchangeEvent::now(ExchangeEvent::Kind::ReplyAccepted, m_link.currentTag());
+        accepted.device = m_link.deviceName();
+        accepted.bytes = bytes;
+        accepted.repliedAddress = address == ScanAddress ? 0 : address;
+        m_link.report(accepted);
+        advance = true;
         switch (m_mode) {
         case ScanMode::SensorTest:
-            m_painter->EvaluateSensorTest(address, protocol::field(m_shared.ReplyText, 6, 2));
+            m_painter->EvaluateSensorTest(address, protocol::field(ReplyText, 6, 2));
             break;
         case ScanMode::Sensors:
             advance = storeSensorReading(address, loop, toInt16(reply.analogue * 10),
@@ -189,10 +243,10 @@ void ScanCycle::HandleScanReply()
         }
     }
     if (advance) {
-        ++m_shared.ScanAddress;
-        m_data.RetryCount = 0;
+        ++ScanAddress;
+        RetryCount = 0;
     }
-    m_shared.ReplyText.clear();
+    ReplyText.clear();
     SendScanRequest();
 }
 
@@ -207,9 +261,10 @@ bool ScanCycle::storeSensorReading(int address, int loop, qint16 stored, qint16 
 
     CountTable *counter = &m_data.OkCount;
     if (stored < s.GSMax) {
-        m_data.RetryCount = plusOne(m_data.RetryCount);
-        if (m_data.RetryCount < s.FaultRetries) {
+        RetryCount = plusOne(RetryCount);
+        if (RetryCount < s.FaultRetries) {
             m_grid.setCaption(address, QStringLiteral("+"));
+            report(ExchangeEvent::Kind::ReRead);
             return false;
         }
         counter = &m_data.FaultCount;
@@ -225,11 +280,14 @@ bool ScanCycle::storeSensorReading(int address, int loop, qint16 stored, qint16 
 
 void ScanCycle::onReplyTimeout()
 {
-    m_shared.TimeoutCount = plusOne(m_shared.TimeoutCount);
-    m_grid.setCaption(m_shared.ScanAddress, QStringLiteral("*"));
+    if (!m_link.gathered().isEmpty())
+        discard(DiscardReason::Short, m_link.gathered());
+    report(ExchangeEvent::Kind::TimedOut);
+    TimeoutCount = plusOne(TimeoutCount);
+    m_grid.setCaption(ScanAddress, QStringLiteral("*"));
     m_link.close();
     setActivity(Activity::Idle);
-    if (m_shared.TimeoutCount > 3) {
+    if (TimeoutCount > SilentTimeouts) {
         // The reply timer is single-shot and not re-armed until the message is closed, so no
         // second message stacks on this one.
         const quint64 generation = m_generation;
@@ -238,11 +296,11 @@ void ScanCycle::onReplyTimeout()
         if (generation != m_generation)
             return; // stopped while the message was open
     }
-    m_data.RetryCount = plusOne(m_data.RetryCount);
+    RetryCount = plusOne(RetryCount);
     SendScanRequest();
 }
 
-bool ScanCycle::stop()
+bool ScanCycle::askToStop()
 {
     if (!m_prompts.askYesNo(QStringLiteral("Fermare la comunicazione?"), QStringLiteral("Stop")))
         return false;
@@ -252,16 +310,21 @@ bool ScanCycle::stop()
 
 void ScanCycle::halt()
 {
+    stopWith(Stopped);
+}
+
+void ScanCycle::stopWith(const QString &reason)
+{
     stopExchange();
     m_running = false;
-    m_stopped = true;
+    m_stopReason = reason;
     emit activityChanged();
 }
 
 void ScanCycle::moveTo(int address)
 {
-    m_shared.ScanAddress = qint16(address);
-    m_data.RetryCount = 0; // the requests spent so far were for another address
+    ScanAddress = qint16(address);
+    RetryCount = 0; // the requests spent so far were for another address
 }
 
 void ScanCycle::stopExchange()
@@ -275,22 +338,24 @@ void ScanCycle::stopExchange()
 
 void ScanCycle::toggleLock()
 {
-    stop();
+    askToStop();
     // A scan kept running loses the reply it waits for when the port closes after the lock
     // request: its address is asked again at once rather than after a time-out.
     const bool interrupted = m_activity == Activity::AwaitingReply;
     const int threshold = m_link.receiveThreshold();
-    const bool turnOn = !m_data.LockedOn;
+    const bool turnOn = !LockedOn;
     m_link.setReceiveThreshold(protocol::LockThreshold);
-    const bool sent = m_link.send(protocol::lockRequest(m_shared.settings.BoardCode, turnOn));
+    const bool sent = m_link.send(protocol::lockRequest(m_shared.settings.BoardCode, turnOn),
+                                  {ExchangeTag::Kind::Lock, 0, 0});
     if (sent) {
-        m_data.LockedOn = turnOn;
+        LockedOn = turnOn;
         emit lockedChanged(turnOn);
         m_link.close(); // no reply is awaited
     } else {
         m_link.setReceiveThreshold(threshold);
     }
-    // (not sent: the user was told, and the caption keeps naming the state last commanded)
+    // (not sent: the link has reported why, and the caption keeps naming the state last
+    // commanded)
     if (sent && interrupted)
         SendScanRequest();
 }
@@ -302,7 +367,7 @@ void ScanCycle::deviceClicked(int index)
     moveTo(std::clamp(index, FirstAddress, LastAddress));
     stopExchange(); // whatever exchange was under way is dropped
     m_running = true;
-    m_stopped = false;
+    m_stopReason.clear();
     SendScanRequest();
 }
 
@@ -311,14 +376,14 @@ void ScanCycle::RefreshGrid(int index)
     const QString previous = m_shared.SelectedLoop;
     if (index == 1 || index == 2)
         m_shared.SelectedLoop = plainForm(index);
-    if (index != 3 && m_shared.SelectedLoop == previous)
+    if (index != RedrawSelectedLoop && m_shared.SelectedLoop == previous)
         return;
     const int visible = m_painter->redraw(m_mode);
     if (m_mode == ScanMode::SensorTest && visible == 0) {
         // Nothing on this loop can be tested: no request goes out while the message is open.
         stopExchange();
         m_prompts.showMessage(NoSensorActivated, QString(), Prompts::Icon::Information);
-        stop();
+        askToStop();
         if (m_running && m_activity == Activity::Idle)
             halt(); // answered No, but there is nothing left to ask
     }
@@ -335,14 +400,14 @@ void ScanCycle::resetReadings()
         m_data.clearReadings();
         moveTo(1);
     }
-    RefreshGrid(3);
+    RefreshGrid(RedrawSelectedLoop);
 }
 
 void ScanCycle::verifyInstallation()
 {
     if (m_mode != ScanMode::Sensors)
         return;
-    stop();
+    askToStop();
     const int loop = selectedLoop();
     for (int address = FirstAddress; address <= LastAddress; ++address) {
         const Verification v = verifySensor(
@@ -366,9 +431,8 @@ QString ScanCycle::statusText() const
     const QString what = m_mode == ScanMode::SensorTest ? QStringLiteral("Test sensori")
         : m_mode == ScanMode::Modules                   ? QStringLiteral("Scansione moduli")
                                                         : QStringLiteral("Scansione sensori");
-    const QString where = QStringLiteral(" del loop %1, indirizzo %2")
-                              .arg(m_shared.SelectedLoop)
-                              .arg(m_shared.ScanAddress);
+    const QString where
+        = QStringLiteral(" del loop %1, indirizzo %2").arg(m_shared.SelectedLoop).arg(ScanAddress);
     switch (m_activity) {
     case Activity::Pausing:
         return what + where + QStringLiteral(": pausa prima della richiesta");
@@ -377,7 +441,13 @@ QString ScanCycle::statusText() const
     case Activity::Idle:
         break;
     }
-    return m_stopped ? QStringLiteral("Scansione fermata") : QStringLiteral("Pronto");
+    if (m_running) {
+        // Held on a message between two requests.
+        return what + where
+            + (TimeoutCount > SilentTimeouts ? QStringLiteral(": la centrale non risponde")
+                                             : QStringLiteral(": in attesa"));
+    }
+    return m_stopReason.isEmpty() ? QStringLiteral("Pronto") : m_stopReason;
 }
 
 } // namespace testloop

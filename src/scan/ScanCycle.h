@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/ExchangeEvent.h"
 #include "scan/ScanMode.h"
 #include "scan/Timings.h"
 
@@ -14,26 +15,34 @@ namespace testloop {
 class DeviceGrid;
 class GridPainter;
 class Prompts;
-class SerialLink;
+class Transport;
 struct LoopData;
+struct PortFailure;
 struct SharedState;
 
 // The scan cycle: asks the panel for one address after another of the selected loop, for
 // ever, stores and counts each reading and paints it on the grid; also the stop command, the
 // lock toggle, the device-button click, the grid redraw and the reset of the readings.
 // One state machine on the GUI thread: idle, pausing before a request, awaiting a reply.
+// It owns the exchange state of the scan: the address asked, the re-reads spent on it, the
+// time-outs in a row, the last reply and the state of the panel lock.
 class ScanCycle : public QObject
 {
     Q_OBJECT
 public:
     enum class Activity { Idle, Pausing, AwaitingReply };
 
-    ScanCycle(SharedState &shared, LoopData &data, SerialLink &link, DeviceGrid &grid,
+    // RefreshGrid's index that redraws the grid without changing the loop.
+    static constexpr int RedrawSelectedLoop = 3;
+    // Time-outs in a row that pass without a message; every further one shows "Anomalia".
+    static constexpr int SilentTimeouts = 3;
+
+    ScanCycle(SharedState &shared, LoopData &data, Transport &link, DeviceGrid &grid,
               Prompts &prompts, Timings timings = {}, QObject *parent = nullptr);
     ~ScanCycle() override;
 
     ScanMode mode() const { return m_mode; }
-    // The device-kind option; redraw separately with RefreshGrid(3).
+    // The device-kind option; redraw separately with RefreshGrid(RedrawSelectedLoop).
     void setMode(ScanMode mode) { m_mode = mode; }
 
     Activity activity() const { return m_activity; }
@@ -42,18 +51,24 @@ public:
     // What the cycle is doing, in the user's words, for the status bar.
     QString statusText() const;
 
+    int scanAddress() const { return ScanAddress; }
+    int retryCount() const { return RetryCount; }
+    int timeoutCount() const { return TimeoutCount; }
+    bool isLockedOn() const { return LockedOn; }
+
     // "INIZIO TEST": starts the cycle at address 1 in the current mode.
     void start();
-    // "ARRESTA SCANSIONE": asks, and stops the cycle on Yes. True on Yes.
-    bool stop();
-    // Stops at once without asking (the configuration was opened, or the link was lost).
+    // "ARRESTA SCANSIONE": asks "Fermare la comunicazione?" and stops the cycle on Yes. True
+    // on Yes.
+    bool askToStop();
+    // Stops at once without asking (the configuration was opened, or the window closes).
     void halt();
     // "LOCKED ON" / "LOCKED OFF": asks the stop question, then sends the other lock request.
     void toggleLock();
     // A click on device button index: redraws from the stored readings and moves the scan
     // there, starting it if it was idle.
     void deviceClicked(int index);
-    // Loop option 1 or 2, or 3 to redraw the grid for the selected loop.
+    // Loop option 1 or 2, or RedrawSelectedLoop to redraw the grid for the selected loop.
     void RefreshGrid(int index);
     // "RESETTA LETTURE": asks, clears the readings on Yes, redraws either way.
     void resetReadings();
@@ -70,30 +85,43 @@ signals:
 private:
     void SendScanRequest();
     void sendChosenRequest();
-    void HandleScanReply();
+    void HandleScanReply(const QByteArray &bytes);
     void onReplyTimeout();
     bool storeSensorReading(int address, int loop, qint16 stored, qint16 current);
     int selectedLoop() const;
     bool chooseAddress();
     void setActivity(Activity activity);
     void stopExchange();
+    void stopWith(const QString &reason);
     void moveTo(int address);
+    ExchangeTag tagFor(ExchangeTag::Kind kind) const;
+    void report(ExchangeEvent::Kind kind, const QByteArray &bytes = {});
+    void discard(DiscardReason reason, const QByteArray &bytes);
 
     SharedState &m_shared;
     LoopData &m_data;
-    SerialLink &m_link;
+    Transport &m_link;
     DeviceGrid &m_grid;
     Prompts &m_prompts;
     std::unique_ptr<GridPainter> m_painter;
     Timings m_timings;
     ScanMode m_mode = ScanMode::Sensors;
     Activity m_activity = Activity::Idle;
-    QTimer m_replyTimer; // Timer1
+    QTimer m_replyTimer; // Timer1: the time allowed for the panel's reply
     QTimer m_pauseTimer; // the pause before each request
+
+    qint16 ScanAddress = 1;
+    QString ScanAddressText;
+    qint16 RetryCount = 0;
+    qint16 TimeoutCount = 0;
+    QString ReplyText;
+    bool LockedOn = false;
+
     // Counts stops; a handler that waited on a message goes on only if no stop came meanwhile.
     quint64 m_generation = 0;
     bool m_running = false;
-    bool m_stopped = false; // the last cycle was stopped (for the status bar)
+    // Why the last cycle ended, for the status bar; empty while running or before any start.
+    QString m_stopReason;
 };
 
 } // namespace testloop

@@ -3,7 +3,7 @@
 #include "scan/Prompts.h"
 #include "ui/DeviceButton.h"
 #include "ui/GridGeometry.h"
-#include "ui/ToolbarIcons.h"
+#include "ui/ToolbarCommands.h"
 #include "ui/WindowCentring.h"
 
 #include <QKeyEvent>
@@ -95,22 +95,22 @@ const std::array<ShapePlace, 4> Shapes {{
 constexpr int ShapeLeft = 5520;
 constexpr int ShapeSide = 375;
 
+// Where the information window shows each toolbar picture; name, picture and tooltip are the
+// toolbar's own.
 struct PicturePlace
 {
-    QStringView name;
-    ToolbarPicture picture;
-    QStringView toolTip;
+    ToolbarCommand command;
     QRect twips;
 };
 
 const std::array<PicturePlace, 7> Pictures {{
-    {u"Image7", ToolbarPicture::ResetReadings, u"RESETTA LETTURE", {240, 2160, 480, 480}},
-    {u"Image6", ToolbarPicture::StopScan, u"ARRESTA SCANSIONE", {4440, 2280, 480, 480}},
-    {u"Image1", ToolbarPicture::Configuration, u"CONFIGURAZIONE", {240, 3000, 480, 480}},
-    {u"Image4", ToolbarPicture::Information, u"INFORMAZIONI", {4440, 3000, 480, 480}},
-    {u"Image2", ToolbarPicture::SaveReadings, u"SALVA LETTURE IMPIANTO", {360, 3840, 360, 345}},
-    {u"Image5", ToolbarPicture::OpenReadings, u"APRI FILE LETTURE", {4560, 3720, 360, 345}},
-    {u"Image3", ToolbarPicture::PrintValues, u"STAMPA VALORI ANALOGICI", {360, 4440, 360, 345}},
+    {ToolbarCommand::Reset, {240, 2160, 480, 480}},
+    {ToolbarCommand::Stop, {4440, 2280, 480, 480}},
+    {ToolbarCommand::Configuration, {240, 3000, 480, 480}},
+    {ToolbarCommand::Information, {4440, 3000, 480, 480}},
+    {ToolbarCommand::Save, {360, 3840, 360, 345}},
+    {ToolbarCommand::Open, {4560, 3720, 360, 345}},
+    {ToolbarCommand::Print, {360, 4440, 360, 345}},
 }};
 
 const QRect SamplePlace(1920, 240, 855, 735);
@@ -235,12 +235,13 @@ QWidget *AboutWindow::createLegend()
         label->setWordWrap(label->height() >= 2 * label->fontMetrics().height());
     }
     for (const PicturePlace &place : Pictures) {
+        const ToolbarEntry &entry = toolbarEntry(place.command);
         auto *image = new QLabel(legend);
-        image->setObjectName(place.name.toString());
+        image->setObjectName(entry.name.toString());
         const QRect where = pixels(this, place.twips);
         image->setGeometry(where);
-        image->setPixmap(ToolbarIcons::pixmap(place.picture, where.size(), devicePixelRatioF()));
-        image->setToolTip(place.toolTip.toString());
+        image->setPixmap(ToolbarIcons::pixmap(entry.picture, where.size(), devicePixelRatioF()));
+        image->setToolTip(entry.toolTip.toString());
     }
 
     auto *sample = new DeviceButton(99, legend);

@@ -31,10 +31,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    QLabel *m_label; // Label1
+    QLabel *m_label; // Label1, the blinking "DOWNLOAD"
     QProgressBar *m_bar; // ProgressBar1
-    QPushButton *m_abort; // Command1
-    QTimer *m_blink; // Timer1
+    QPushButton *m_abort; // Command1, "Abort"
+    QTimer *m_blink; // Timer1, the blink tick
 };
 
 } // namespace testloop

@@ -1,17 +1,18 @@
 #include "ui/MainWindow.h"
 
-#include "config/ConfigurationDialog.h"
 #include "link/SerialLink.h"
 #include "loopdata/LoopTables.h"
 #include "loopdata/SharedState.h"
 #include "scan/ConfigurationDownload.h"
 #include "scan/ScanCycle.h"
 #include "ui/AboutWindow.h"
+#include "ui/ConfigurationDialog.h"
 #include "ui/DeviceGridWidget.h"
 #include "ui/DownloadProgressWindow.h"
 #include "ui/GridGeometry.h"
 #include "ui/MessageBoxPrompts.h"
 #include "ui/PictureButton.h"
+#include "ui/PortMessages.h"
 #include "ui/ReadingsCommands.h"
 #include "ui/ReportPrinter.h"
 
@@ -31,7 +32,7 @@ namespace testloop {
 
 namespace {
 
-Prompts &chosenPrompts(Prompts *given, const std::unique_ptr<MessageBoxPrompts> &own)
+template<typename T, typename Own> T &chosen(T *given, const std::unique_ptr<Own> &own)
 {
     return given ? *given : *own;
 }
@@ -49,15 +50,16 @@ MainWindow::MainWindow(SharedState &shared, MainWindowOptions options, Prompts *
     : QMainWindow(parent)
     , m_shared(shared)
     , m_ownPrompts(prompts ? nullptr : std::make_unique<MessageBoxPrompts>(this))
-    , m_prompts(chosenPrompts(prompts, m_ownPrompts))
+    , m_prompts(chosen(prompts, m_ownPrompts))
     , m_data(std::make_unique<LoopData>())
-    , m_link(std::make_unique<SerialLink>(shared, m_prompts))
+    , m_ownLink(options.transport ? nullptr : std::make_unique<SerialLink>())
+    , m_link(chosen<Transport>(options.transport, m_ownLink))
     , m_clientArea(new QWidget(this))
     , m_grid(new DeviceGridWidget(m_clientArea))
     , m_controls(MainWindowControls::create(m_clientArea))
-    , m_cycle(std::make_unique<ScanCycle>(shared, *m_data, *m_link, *m_grid, m_prompts,
-                                          options.timings))
-    , m_download(std::make_unique<ConfigurationDownload>(shared, *m_data, *m_link, *m_cycle,
+    , m_cycle(
+          std::make_unique<ScanCycle>(shared, *m_data, m_link, *m_grid, m_prompts, options.timings))
+    , m_download(std::make_unique<ConfigurationDownload>(shared, *m_data, m_link, *m_cycle,
                                                          m_prompts, options.timings))
     , m_readings(std::make_unique<ReadingsCommands>(*m_data, m_prompts,
                                                     ReadingsCommands::FileChooser {}, this))
@@ -91,7 +93,9 @@ MainWindow::MainWindow(SharedState &shared, MainWindowOptions options, Prompts *
     statusBar()->addPermanentWidget(m_deviceStatus);
     statusBar()->setSizeGripEnabled(false);
 
-    m_link->setPortOverride(options.portOverride);
+    if (m_ownLink)
+        m_ownLink->setPortOverride(options.portOverride);
+    connectLink();
     startUp(options);
     connectControls();
     connectCommands();
@@ -103,18 +107,38 @@ MainWindow::~MainWindow()
     // The download and the cycle paint on the grid and talk through the link: they go first.
     m_download.reset();
     m_cycle.reset();
-    m_link.reset();
+    m_ownLink.reset();
+}
+
+// The link only reports; the user is told here, once the event that failed has been handled
+// all the way, so that no message box opens inside a serial or timer slot.
+void MainWindow::connectLink()
+{
+    connect(
+        &m_link, &Transport::portFailed, this,
+        [this](const PortFailure &failure) {
+            m_prompts.showMessage(portFailureMessage(failure), SerialPortTitle,
+                                  Prompts::Icon::Critical);
+        },
+        Qt::QueuedConnection);
+    connect(
+        &m_link, &Transport::linkLost, this,
+        [this](const PortFailure &failure) {
+            m_prompts.showMessage(linkLostMessage(failure), SerialPortTitle,
+                                  Prompts::Icon::Critical);
+        },
+        Qt::QueuedConnection);
 }
 
 void MainWindow::startUp(const MainWindowOptions &options)
 {
-    m_data->DownloadKind = QStringLiteral("S");
-    m_data->DownloadAddress = 1;
-    m_data->DownloadLoop = QStringLiteral("1");
-    m_shared.ScanAddress = 1;
-
-    m_shared.settings = LoadConfiguration(m_prompts, options.configurationPath);
-    m_link->setPortNumber(m_shared.settings.ComPort);
+    const ConfigurationRead read = LoadConfiguration(options.configurationPath);
+    if (!read.problems.isEmpty()) {
+        m_prompts.showMessage(read.problems.join(QStringLiteral("\n\n")), ConfigurationMessageTitle,
+                              Prompts::Icon::Warning);
+    }
+    m_shared.settings = read.settings;
+    m_link.setPortNumber(m_shared.settings.ComPort);
     m_controls.boardCode->setText(m_shared.settings.BoardCode);
     m_shared.SelectedLoop = QStringLiteral("1");
 
@@ -125,7 +149,7 @@ void MainWindow::startUp(const MainWindowOptions &options)
     m_grid->showAddresses();
     const QRect used = m_clientArea->childrenRect();
     m_clientArea->setMinimumSize(used.right() + 1, used.bottom() + 1);
-    m_cycle->RefreshGrid(3);
+    m_cycle->RefreshGrid(ScanCycle::RedrawSelectedLoop);
 }
 
 void MainWindow::connectControls()
@@ -136,11 +160,13 @@ void MainWindow::connectControls()
             [this](int loop) { m_cycle->RefreshGrid(loop); });
     connect(c.kindGroup, &QButtonGroup::idClicked, this, [this](int mode) {
         m_cycle->setMode(ScanMode(mode));
-        m_cycle->RefreshGrid(3);
+        m_cycle->RefreshGrid(ScanCycle::RedrawSelectedLoop);
     });
     connect(c.lockButton, &QPushButton::clicked, this, [this] { m_cycle->toggleLock(); });
-    connect(c.resetPicture, &PictureButton::clicked, this, [this] { m_cycle->resetReadings(); });
-    connect(c.stopPicture, &PictureButton::clicked, this, [this] { m_cycle->stop(); });
+    connect(c.picture(ToolbarCommand::Reset), &PictureButton::clicked, this,
+            [this] { m_cycle->resetReadings(); });
+    connect(c.picture(ToolbarCommand::Stop), &PictureButton::clicked, this,
+            [this] { m_cycle->askToStop(); });
     connect(m_grid, &DeviceGridWidget::clicked, this,
             [this](int address) { m_cycle->deviceClicked(address); });
 
@@ -155,12 +181,18 @@ void MainWindow::connectControls()
 void MainWindow::connectCommands()
 {
     const MainWindowControls &c = m_controls;
-    connect(c.configurationPicture, &PictureButton::clicked, this, &MainWindow::openConfiguration);
-    connect(c.informationPicture, &PictureButton::clicked, this, &MainWindow::openInformation);
-    connect(c.savePicture, &PictureButton::clicked, m_readings.get(), &ReadingsCommands::save);
-    connect(c.openPicture, &PictureButton::clicked, m_readings.get(), &ReadingsCommands::load);
-    connect(m_readings.get(), &ReadingsCommands::loaded, this, [this] { m_cycle->RefreshGrid(3); });
-    connect(c.printPicture, &PictureButton::clicked, this, [this] { m_printer->print(*m_data); });
+    connect(c.picture(ToolbarCommand::Configuration), &PictureButton::clicked, this,
+            &MainWindow::openConfiguration);
+    connect(c.picture(ToolbarCommand::Information), &PictureButton::clicked, this,
+            &MainWindow::openInformation);
+    connect(c.picture(ToolbarCommand::Save), &PictureButton::clicked, m_readings.get(),
+            &ReadingsCommands::save);
+    connect(c.picture(ToolbarCommand::Open), &PictureButton::clicked, m_readings.get(),
+            &ReadingsCommands::load);
+    connect(m_readings.get(), &ReadingsCommands::loaded, this,
+            [this] { m_cycle->RefreshGrid(ScanCycle::RedrawSelectedLoop); });
+    connect(c.picture(ToolbarCommand::Print), &PictureButton::clicked, this,
+            [this] { m_printer->print(*m_data); });
 
     connect(c.downloadButton, &QPushButton::clicked, m_download.get(),
             &ConfigurationDownload::start);
@@ -249,7 +281,7 @@ void MainWindow::startScan()
 
 void MainWindow::updateStatus()
 {
-    m_deviceStatus->setText(QStringLiteral("Porta seriale: %1").arg(m_link->deviceName()));
+    m_deviceStatus->setText(QStringLiteral("Porta seriale: %1").arg(m_link.deviceName()));
     m_scanStatus->setText(m_cycle->statusText());
 }
 

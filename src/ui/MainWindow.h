@@ -24,6 +24,7 @@ class MessageBoxPrompts;
 class Prompts;
 class ScanCycle;
 class SerialLink;
+class Transport;
 struct LoopData;
 struct SharedState;
 
@@ -42,14 +43,13 @@ public:
     ~MainWindow() override;
 
     LoopData &loopData() { return *m_data; }
-    SerialLink &link() { return *m_link; }
+    Transport &link() { return m_link; }
     ScanCycle &cycle() { return *m_cycle; }
     DeviceGridWidget &grid() { return *m_grid; }
     ConfigurationDownload &download() { return *m_download; }
     // The commands behind the file and print pictures, so their dialogs can be replaced.
     ReadingsCommands &readingsCommands() { return *m_readings; }
     ReportPrinter &reportPrinter() { return *m_printer; }
-    const MainWindowMenu &menu() const { return m_menu; }
     // The windows opened from the toolbar, while they are open.
     ConfigurationDialog *configurationDialog() const;
     AboutWindow *informationWindow() const;
@@ -68,6 +68,7 @@ protected:
 
 private:
     void startUp(const MainWindowOptions &options);
+    void connectLink();
     void connectControls();
     void connectCommands();
     void updateStatus();
@@ -80,7 +81,8 @@ private:
     std::unique_ptr<MessageBoxPrompts> m_ownPrompts;
     Prompts &m_prompts;
     std::unique_ptr<LoopData> m_data;
-    std::unique_ptr<SerialLink> m_link;
+    std::unique_ptr<SerialLink> m_ownLink; // unless the options bring a line of their own
+    Transport &m_link;
     QWidget *m_clientArea;
     DeviceGridWidget *m_grid;
     MainWindowControls m_controls;

@@ -3,7 +3,6 @@
 #include "scan/ScanMode.h"
 #include "ui/GridGeometry.h"
 #include "ui/PictureButton.h"
-#include "ui/ToolbarIcons.h"
 #include "ui/WrappingButton.h"
 #include "ui/WrappingRadioButton.h"
 
@@ -45,19 +44,17 @@ QGroupBox *frame(QWidget *parent, const QString &name, const QString &caption, c
     return place(new QGroupBox(caption, parent), name, twips);
 }
 
-// A toolbar picture at its left edge in twips; all of them hang from the same top.
-PictureButton *picture(QWidget *parent, const QString &name, ToolbarPicture which, int left,
-                       const QSize &twips, const QString &toolTip)
+// A toolbar picture at its place in twips, hanging from the common top edge.
+PictureButton *toolbarPicture(QWidget *parent, const ToolbarEntry &entry)
 {
-    constexpr int Top = 120;
-    const QSize pixels(twipsToPixels(twips.width(), parent->logicalDpiX()),
-                       twipsToPixels(twips.height(), parent->logicalDpiY()));
+    const QSize pixels(twipsToPixels(entry.twips.width(), parent->logicalDpiX()),
+                       twipsToPixels(entry.twips.height(), parent->logicalDpiY()));
     auto *control = new PictureButton(
-        ToolbarIcons::pixmap(which, pixels, parent->devicePixelRatioF()), parent);
-    control->setObjectName(name);
-    control->move(twipsToPixels(left, parent->logicalDpiX()),
-                  twipsToPixels(Top, parent->logicalDpiY()));
-    control->setToolTip(toolTip);
+        ToolbarIcons::pixmap(entry.picture, pixels, parent->devicePixelRatioF()), parent);
+    control->setObjectName(entry.name.toString());
+    control->move(twipsToPixels(entry.left, parent->logicalDpiX()),
+                  twipsToPixels(ToolbarTop, parent->logicalDpiY()));
+    control->setToolTip(entry.toolTip.toString());
     return control;
 }
 
@@ -124,24 +121,8 @@ MainWindowControls MainWindowControls::create(QWidget *clientArea)
                        QRect(2880, 4920, 4335, 285));
     c.replyBox->hide();
 
-    const QSize large(480, 480);
-    const QSize small(360, 345);
-    c.resetPicture = picture(clientArea, QStringLiteral("Image7"), ToolbarPicture::ResetReadings,
-                             6120, large, QStringLiteral("RESETTA LETTURE"));
-    c.stopPicture = picture(clientArea, QStringLiteral("Image6"), ToolbarPicture::StopScan, 6720,
-                            large, QStringLiteral("ARRESTA SCANSIONE"));
-    c.configurationPicture
-        = picture(clientArea, QStringLiteral("Image1"), ToolbarPicture::Configuration, 7320, large,
-                  QStringLiteral("CONFIGURAZIONE"));
-    c.informationPicture
-        = picture(clientArea, QStringLiteral("Image4"), ToolbarPicture::Information, 7920, large,
-                  QStringLiteral("INFORMAZIONI"));
-    c.savePicture = picture(clientArea, QStringLiteral("Image2"), ToolbarPicture::SaveReadings,
-                            8520, small, QStringLiteral("SALVA LETTURE IMPIANTO"));
-    c.openPicture = picture(clientArea, QStringLiteral("Image5"), ToolbarPicture::OpenReadings,
-                            9000, small, QStringLiteral("APRI FILE LETTURE"));
-    c.printPicture = picture(clientArea, QStringLiteral("Image3"), ToolbarPicture::PrintValues,
-                             9480, small, QStringLiteral("STAMPA VALORI ANALOGICI"));
+    for (const ToolbarEntry &entry : toolbarEntries())
+        c.pictures[size_t(entry.command)] = toolbarPicture(clientArea, entry);
     return c;
 }
 

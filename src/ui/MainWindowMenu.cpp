@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include <array>
 #include <functional>
 
 namespace testloop {
@@ -55,23 +54,14 @@ QList<MainWindowMenu::Entry> MainWindowMenu::panelEntries()
 
 QList<MainWindowMenu::Entry> MainWindowMenu::commandEntries()
 {
-    return {
-        {QStringLiteral("INIZIO TEST"), QKeySequence(Qt::Key_F5),
-         QStringLiteral("avvia la scansione")},
-        {QStringLiteral("ARRESTA SCANSIONE"), QKeySequence(Qt::Key_F6),
-         QStringLiteral("ferma la comunicazione con la centrale")},
-        {QStringLiteral("RESETTA LETTURE"), {}, QStringLiteral("azzera i valori acquisiti")},
-        {QStringLiteral("CONFIGURAZIONE"), QKeySequence(Qt::Key_F9),
-         QStringLiteral("apre il menu di setup")},
-        {QStringLiteral("INFORMAZIONI"), QKeySequence(Qt::Key_F1),
-         QStringLiteral("apre questa finestra")},
-        {QStringLiteral("SALVA LETTURE IMPIANTO"), QKeySequence(Qt::CTRL | Qt::Key_S),
-         QStringLiteral("salva i valori acquisiti su file")},
-        {QStringLiteral("APRI FILE LETTURE"), QKeySequence(Qt::CTRL | Qt::Key_O),
-         QStringLiteral("carica un file salvato")},
-        {QStringLiteral("STAMPA VALORI ANALOGICI"), QKeySequence(Qt::CTRL | Qt::Key_P),
-         QStringLiteral("stampa i valori analogici")},
-    };
+    QList<Entry> entries = {{QStringLiteral("INIZIO TEST"), QKeySequence(Qt::Key_F5),
+                             QStringLiteral("avvia la scansione")}};
+    for (const ToolbarEntry &entry : toolbarEntries()) {
+        entries.append({entry.toolTip.toString(),
+                        entry.key == QKeyCombination() ? QKeySequence() : QKeySequence(entry.key),
+                        entry.explanation.toString()});
+    }
+    return entries;
 }
 
 QString MainWindowMenu::helpText()
@@ -128,20 +118,13 @@ MainWindowMenu MainWindowMenu::create(QMenuBar *bar, const MainWindowControls &c
 
     QMenu *commands = bar->addMenu(QStringLiteral("C&omandi"));
     commands->setObjectName(QStringLiteral("menuComandi"));
-    const std::array<std::pair<const char *, std::function<void()>>, 8> commandActions = {{
-        {"actionStart", [c] { c.startButton->click(); }},
-        {"actionStop", [c] { c.stopPicture->click(); }},
-        {"actionReset", [c] { c.resetPicture->click(); }},
-        {"actionConfiguration", [c] { c.configurationPicture->click(); }},
-        {"actionInformation", [c] { c.informationPicture->click(); }},
-        {"actionSave", [c] { c.savePicture->click(); }},
-        {"actionOpen", [c] { c.openPicture->click(); }},
-        {"actionPrint", [c] { c.printPicture->click(); }},
-    }};
     const QList<Entry> commandItems = commandEntries();
-    for (std::size_t i = 0; i < commandActions.size(); ++i) {
-        addEntry(commands, commandItems[qsizetype(i)], QString::fromLatin1(commandActions[i].first),
-                 commandActions[i].second);
+    addEntry(commands, commandItems[0], QStringLiteral("actionStart"),
+             [c] { c.startButton->click(); });
+    for (const ToolbarEntry &entry : toolbarEntries()) {
+        PictureButton *picture = c.picture(entry.command);
+        addEntry(commands, commandItems[qsizetype(entry.command) + 1], entry.actionName.toString(),
+                 [picture] { picture->click(); });
     }
     return menu;
 }

@@ -1,110 +1,26 @@
-// The scan cycle against the simulated panel over a real pseudo-terminal, with scaled timings
-// and a recording grid and prompts.
-#include "link/PanelProtocol.h"
-#include "link/SerialLink.h"
-#include "loopdata/LoopTables.h"
-#include "loopdata/SharedState.h"
-#include "scan/ScanCycle.h"
-#include "sim/PanelServer.h"
-#include "tests/support/FakeGrid.h"
-#include "tests/support/FakePrompts.h"
+// The scan cycle against the simulator's responder in the same process: the order of the
+// requests, what is stored, counted and painted, and what happens to missing, bad and
+// misdirected replies.
+#include "tests/support/EngineBench.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
-#include <memory>
-
 using namespace testloop;
-using namespace std::chrono_literals;
-namespace sim = testloop::sim;
+using namespace testsupport;
+using C = ButtonColour;
+using Kind = ExchangeEvent::Kind;
+
+Q_DECLARE_METATYPE(testloop::DiscardReason)
 
 namespace {
 
-using C = ButtonColour;
-
-// Loop 1: in-range sensors everywhere but 2 (faulty), 3 (out of range) and 4 (conflict);
-// modules at 8 (in range) and 9 (faulty). Loop 2: in-range sensors at 1..50 only.
-sim::Installation installation()
+// A whole scan reply for a sensor of loop 1 or 2.
+QByteArray scanReply(int loop, int address, int analogue)
 {
-    sim::Installation inst;
-    for (int address = 1; address <= 99; ++address) {
-        sim::Sensor sensor;
-        sensor.analogue = 45;
-        sensor.current = 15;
-        inst.setSensor(1, address, sensor);
-        if (address <= 50)
-            inst.setSensor(2, address, sensor);
-    }
-    sim::Sensor faulty;
-    faulty.analogue = 5;
-    faulty.test = QStringLiteral("TN");
-    inst.setSensor(1, 2, faulty);
-    sim::Sensor high;
-    high.analogue = 200;
-    inst.setSensor(1, 3, high);
-    sim::Sensor conflict;
-    conflict.current = 42;
-    inst.setSensor(1, 4, conflict);
-    sim::Module module;
-    module.analogue = 60;
-    module.current = 30;
-    inst.setModule(1, 8, module);
-    module.analogue = 0;
-    module.current = 10;
-    inst.setModule(1, 9, module);
-    return inst;
-}
-
-Timings fastTimings(std::chrono::milliseconds replyTimeout = 3000ms)
-{
-    Timings t;
-    t.requestPause = 1ms;
-    t.firstReplyTimeout = replyTimeout;
-    t.replyTimeout = replyTimeout;
-    return t;
-}
-
-struct Bench
-{
-    explicit Bench(Timings timings = fastTimings(), sim::ServerOptions options = {})
-        : server(installation(), options)
-        , data(std::make_unique<LoopData>())
-        , link(shared, prompts)
-        , cycle(shared, *data, link, grid, prompts, timings)
-    {
-        QString error;
-        started = server.start(&error);
-        link.setPortOverride(server.devicePath());
-        shared.settings.FaultRetries = 1;
-    }
-
-    // Requests of one kind sent so far, as their two-digit addresses.
-    QStringList addressesAsked() const
-    {
-        QStringList asked;
-        for (const QByteArray &request : server.requests()) {
-            if (request.contains("6AQ") || request.contains("6TS"))
-                asked.append(QString::fromLatin1(request.mid(9, 2)));
-        }
-        return asked;
-    }
-    bool askedAtLeast(qsizetype count) const { return addressesAsked().size() >= count; }
-
-    sim::PanelServer server;
-    SharedState shared;
-    std::unique_ptr<LoopData> data;
-    FakeGrid grid;
-    FakePrompts prompts;
-    SerialLink link;
-    ScanCycle cycle;
-    bool started = false;
-};
-
-QStringList addresses(int from, int to)
-{
-    QStringList list;
-    for (int a = from; a <= to; ++a)
-        list.append(protocol::twoDigitAddress(a));
-    return list;
+    return "(j006AR" + QByteArray::number(loop) + '0'
+        + QByteArray::number(address).rightJustified(2, '0')
+        + QByteArray::number(analogue).rightJustified(3, '0') + "015000000000)XZ";
 }
 
 } // namespace
@@ -113,14 +29,16 @@ class TestScanCycle : public QObject
 {
     Q_OBJECT
 private slots:
-    void fullSensorPass();
+    void sensorPass();
     void modulePass();
-    void faultReadingIsAskedAgain();
+    void badRepliesAskTheSameAddressAgain_data();
+    void badRepliesAskTheSameAddressAgain();
     void fourTimeoutsInARowShowTheMessageOnce();
     void replyAfterTimeoutsClearsTheCount();
-    void replyFromTheOtherLoopAsksAgain();
+    void timeoutCountsAsARead();
     void stopDuringThePauseCancelsTheRequest();
-    void testModeSkipsAddressesLeftOut();
+    void testMode();
+    void firstTestRequestWaitsTheShorterTimeout();
     void testModeWithNothingActivated();
     void loopChangedDuringTestStops();
     void portThatCannotBeOpenedStopsTheStart();
@@ -130,96 +48,130 @@ private slots:
     void verificationFromScannedStatistics();
 };
 
-void TestScanCycle::fullSensorPass()
+// One pass over loop 1 with the default settings: every address in turn, the faulty sensor
+// asked FaultRetries (3) times, then address 1 again.
+void TestScanCycle::sensorPass()
 {
-    Bench b;
-    QVERIFY(b.started);
-    // 99 addresses, then the first of the next pass; stopped there, its reply is dropped.
-    connect(&b.server, &sim::PanelServer::requestReceived, this, [&] {
-        if (b.addressesAsked().size() == 100)
-            b.cycle.halt();
-    });
+    EngineBench b;
     b.cycle.start();
-    QTRY_VERIFY_WITH_TIMEOUT(b.askedAtLeast(100), 30000);
-    QTest::qWait(50);
-    QCOMPARE(b.addressesAsked().mid(0, 100), addresses(1, 99) << QStringLiteral("01"));
+    QVERIFY(b.scanFor(102));
+    QStringList expected = addresses(1, 1, 99);
+    expected.insert(6, QStringLiteral("1.06"));
+    expected.insert(6, QStringLiteral("1.06"));
+    QCOMPARE(b.asked(), expected << QStringLiteral("1.01"));
 
-    QCOMPARE(b.grid.at(1).caption, QStringLiteral("X")); // asked again in the next pass
-    QCOMPARE(b.grid.at(5).colour, C::Green);
-    QCOMPARE(b.grid.at(5).caption, QStringLiteral("N 5\nVA450\n[15] "));
-    QCOMPARE(b.grid.at(2).colour, C::Red);
-    QCOMPARE(b.grid.at(2).caption, QStringLiteral("N 2\nVA50\n[15] "));
-    QCOMPARE(b.grid.at(3).colour, C::Yellow);
-    QCOMPARE(b.grid.at(4).colour, C::White);
-    QCOMPARE(b.grid.at(4).toolTip, QStringLiteral("N° 4 CONFLITTO INDIRIZZI"));
-    QCOMPARE(b.grid.at(99).colour, C::Green);
+    const struct
+    {
+        int address;
+        C colour;
+        const char *caption;
+    } buttons[] = {
+        {2, C::Green, "N 2\nVA500\n[15] "},   {3, C::Yellow, "N 3\nVA300\n[15] "},
+        {6, C::Red, "N 6\nVA100\n[15] "},     {7, C::White, "N 7\nVA500\n[42] X2"},
+        {8, C::Yellow, "N 8\nVA2000\n[15] "}, {99, C::Green, "N 99\nVA500\n[15] "},
+    };
+    for (const auto &button : buttons) {
+        QCOMPARE(b.grid.at(button.address).colour, button.colour);
+        QCOMPARE(b.grid.at(button.address).caption, QString::fromUtf8(button.caption));
+    }
+    QCOMPARE(b.grid.at(6).captions.mid(0, 5),
+             (QStringList {QStringLiteral("X"), QStringLiteral("+"), QStringLiteral("X"),
+                           QStringLiteral("+"), QStringLiteral("X")}));
+    QCOMPARE(b.grid.at(7).toolTip, QStringLiteral("N° 7 CONFLITTO INDIRIZZI"));
 
-    QCOMPARE(b.data->OkCount.at(1, 1), qint16(1));
-    QCOMPARE(b.data->FaultCount.at(2, 1), qint16(1));
-    QCOMPARE(b.data->OutOfRangeCount.at(3, 1), qint16(1));
-    QCOMPARE(b.data->SensorReadCount.at(50, 1), qint16(1));
-    QCOMPARE(b.data->SensorHistogram.at(450, 1, 1), qint16(1));
-    QCOMPARE(b.data->LastReadings[1].at(3, 1), qint16(2000));
-    QCOMPARE(b.data->SensorAnalogue.at(1, 2), qint16(0)); // loop 2 untouched
+    const LoopData &d = *b.data;
+    QCOMPARE(d.OkCount.at(2, 1), qint16(1));
+    QCOMPARE(d.OutOfRangeCount.at(3, 1), qint16(1));
+    QCOMPARE(d.FaultCount.at(6, 1), qint16(1));
+    QCOMPARE(d.SensorReadCount.at(6, 1), qint16(1));
+    QCOMPARE(d.SensorHistogram.at(100, 6, 1), qint16(3)); // every re-read is in the distribution
+    QCOMPARE(d.LastReadings[1].at(8, 1), qint16(2000));
+    QCOMPARE(d.RingSlot.at(8, 1), qint16(1));
+    QCOMPARE(d.SensorAnalogue.at(1, 2), qint16(0)); // loop 2 untouched
+    QCOMPARE(b.eventCount(Kind::ReRead), 2);
+    QCOMPARE(b.cycle.retryCount(), 0);
 }
 
 void TestScanCycle::modulePass()
 {
-    Bench b;
-    QVERIFY(b.started);
+    EngineBench b;
     b.cycle.setMode(ScanMode::Modules);
     b.cycle.start();
-    QTRY_VERIFY_WITH_TIMEOUT(b.askedAtLeast(10), 10000);
-    b.cycle.halt();
-    QVERIFY(b.server.requests().first().startsWith("(j006AQ1201)XZ"));
-    QCOMPARE(b.grid.at(8).colour, C::White);
-    QCOMPARE(b.grid.at(8).caption, QStringLiteral("N 8\nVA600\n[30] X2"));
-    QCOMPARE(b.grid.at(8).toolTip, QStringLiteral("MODULO N° 8 LOOP 1 OK CONFLITTO INDIRIZZI"));
-    QCOMPARE(b.grid.at(9).colour, C::Red);
-    QCOMPARE(b.grid.at(9).toolTip, QStringLiteral("MODULO N° 9 LOOP 1 GUASTO"));
-    QCOMPARE(b.data->ModuleHistogram.at(600, 8, 1), qint16(1));
-    QCOMPARE(b.data->SensorReadCount.at(8, 1), qint16(0)); // modules are not counted
+    QVERIFY(b.scanFor(13));
+    QCOMPARE(b.link.requests().first(), QByteArray("(j006AQ1201)XZ"));
+    QCOMPARE(b.grid.at(10).colour, C::Green);
+    QCOMPARE(b.grid.at(11).toolTip, QStringLiteral("MODULO N° 11 LOOP 1 GUASTO"));
+    QCOMPARE(b.grid.at(12).caption, QStringLiteral("N 12\nVA600\n[30] X2"));
+    QCOMPARE(b.grid.at(12).toolTip, QStringLiteral("MODULO N° 12 LOOP 1 OK CONFLITTO INDIRIZZI"));
+    QCOMPARE(b.data->ModuleHistogram.at(600, 12, 1), qint16(1));
+    QCOMPARE(b.data->SensorReadCount.at(10, 1), qint16(0)); // modules are not counted
 }
 
-void TestScanCycle::faultReadingIsAskedAgain()
+// The first request gets no reply of its own; what arrives instead is discarded, nothing of it
+// is stored, and the same address is asked again.
+void TestScanCycle::badRepliesAskTheSameAddressAgain_data()
 {
-    Bench b;
-    QVERIFY(b.started);
-    b.shared.settings.FaultRetries = 3;
+    QTest::addColumn<QByteArray>("arrives");
+    QTest::addColumn<DiscardReason>("reason");
+
+    const QByteArray whole = scanReply(1, 1, 999);
+    QTest::newRow("other loop") << scanReply(2, 1, 999) << DiscardReason::OtherLoop;
+    QTest::newRow("short reply joined to a late one")
+        << whole.left(14) + whole << DiscardReason::Garbled;
+    QTest::newRow("noise of the right length") << QByteArray(29, 'A') << DiscardReason::Garbled;
+    QTest::newRow("right length, no end") << whole.left(26) + "XYZ" << DiscardReason::Garbled;
+    QTest::newRow("short, then silence") << whole.left(14) << DiscardReason::Short;
+}
+
+void TestScanCycle::badRepliesAskTheSameAddressAgain()
+{
+    QFETCH(QByteArray, arrives);
+    QFETCH(DiscardReason, reason);
+    EngineBench b(shortTimings(50ms));
+    b.link.queueFault(sim::Fault::Silence);
+    connect(&b.link, &Transport::exchangeEvent, this, [&](const ExchangeEvent &event) {
+        // Once the request is on the line and the cycle waits for its reply.
+        if (event.kind == Kind::RequestOut && b.link.requests().size() == 1) {
+            QMetaObject::invokeMethod(
+                &b.link, [&] { b.link.arrive(arrives); }, Qt::QueuedConnection);
+        }
+    });
     b.cycle.start();
-    QTRY_VERIFY_WITH_TIMEOUT(b.addressesAsked().contains(QStringLiteral("03")), 10000);
-    b.cycle.halt();
-    QCOMPARE(b.addressesAsked().mid(0, 5),
-             (QStringList {QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("02"),
-                           QStringLiteral("02"), QStringLiteral("03")}));
-    QCOMPARE(b.grid.at(2).captions.mid(0, 5),
-             (QStringList {QStringLiteral("X"), QStringLiteral("+"), QStringLiteral("X"),
-                           QStringLiteral("+"), QStringLiteral("X")}));
-    QCOMPARE(b.data->FaultCount.at(2, 1), qint16(1));
-    QCOMPARE(b.data->SensorReadCount.at(2, 1), qint16(1));
-    QCOMPARE(b.data->SensorHistogram.at(50, 2, 1), qint16(3));
-    QCOMPARE(b.data->RetryCount, qint16(0));
+    QVERIFY(b.scanFor(3));
+    QCOMPARE(
+        b.asked(),
+        (QStringList {QStringLiteral("1.01"), QStringLiteral("1.01"), QStringLiteral("1.02")}));
+    QCOMPARE(b.eventCount(Kind::ReplyDiscarded), 1);
+    const auto discarded = std::find_if(b.events.cbegin(), b.events.cend(), [](const auto &e) {
+        return e.kind == Kind::ReplyDiscarded;
+    });
+    QCOMPARE(discarded->reason, reason);
+    QCOMPARE(discarded->tag.address, 1);
+    // Only the clean second reply was stored and counted.
+    QCOMPARE(b.data->SensorAnalogue.at(1, 1), qint16(500));
+    QCOMPARE(b.data->SensorHistogram.at(500, 1, 1), qint16(1));
+    QCOMPARE(b.data->SensorReadCount.at(1, 1), qint16(1));
+    QCOMPARE(b.data->SensorAnalogue.at(1, 2), qint16(0));
 }
 
 void TestScanCycle::fourTimeoutsInARowShowTheMessageOnce()
 {
-    Bench b(fastTimings(100ms));
-    QVERIFY(b.started);
+    EngineBench b(shortTimings(20ms));
     for (int i = 0; i < 4; ++i)
-        b.server.queueFault(sim::Fault::Silence);
+        b.link.queueFault(sim::Fault::Silence);
     qsizetype askedWhileOpen = -1;
     b.prompts.whileMessageOpen = [&] {
-        const qsizetype before = b.addressesAsked().size();
-        QTest::qWait(400); // several reply time-outs long
-        askedWhileOpen = b.addressesAsked().size() - before;
+        const qsizetype before = b.scanRequests();
+        QTest::qWait(200); // several reply time-outs long
+        askedWhileOpen = b.scanRequests() - before;
     };
     b.cycle.start();
-    QTRY_VERIFY_WITH_TIMEOUT(b.askedAtLeast(6), 10000);
-    b.cycle.halt();
+    QVERIFY(b.scanFor(6));
 
-    QCOMPARE(b.addressesAsked().mid(0, 6),
-             (QStringList {QStringLiteral("01"), QStringLiteral("01"), QStringLiteral("01"),
-                           QStringLiteral("01"), QStringLiteral("01"), QStringLiteral("02")}));
+    QCOMPARE(
+        b.asked(),
+        (QStringList {QStringLiteral("1.01"), QStringLiteral("1.01"), QStringLiteral("1.01"),
+                      QStringLiteral("1.01"), QStringLiteral("1.01"), QStringLiteral("1.02")}));
     QCOMPARE(b.grid.at(1).captions.mid(0, 8),
              (QStringList {QStringLiteral("X"), QStringLiteral("*"), QStringLiteral("X"),
                            QStringLiteral("*"), QStringLiteral("X"), QStringLiteral("*"),
@@ -229,185 +181,204 @@ void TestScanCycle::fourTimeoutsInARowShowTheMessageOnce()
     QCOMPARE(b.prompts.messages[0].title, QStringLiteral("Anomalia"));
     QCOMPARE(b.prompts.messages[0].icon, Prompts::Icon::Critical);
     QCOMPARE(askedWhileOpen, 0); // the reply timer was held while the message was open
+    QCOMPARE(b.eventCount(Kind::TimedOut), 4);
 }
 
 void TestScanCycle::replyAfterTimeoutsClearsTheCount()
 {
-    Bench b(fastTimings(100ms));
-    QVERIFY(b.started);
+    EngineBench b(shortTimings(20ms));
     for (int i = 0; i < 3; ++i)
-        b.server.queueFault(sim::Fault::Silence);
-    b.server.queueFault(sim::Fault::None);
-    b.server.queueFault(sim::Fault::Silence);
+        b.link.queueFault(sim::Fault::Silence);
+    b.link.queueFault(sim::Fault::None);
+    b.link.queueFault(sim::Fault::Silence);
     b.cycle.start();
-    QTRY_VERIFY_WITH_TIMEOUT(b.askedAtLeast(7), 10000);
-    b.cycle.halt();
+    QVERIFY(b.scanFor(7));
     // Three time-outs, a reply, then one more time-out: no message at all.
-    QCOMPARE(b.prompts.messages.size(), 0);
-    QCOMPARE(b.addressesAsked().mid(0, 6),
-             (QStringList {QStringLiteral("01"), QStringLiteral("01"), QStringLiteral("01"),
-                           QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("02")}));
+    QVERIFY(b.prompts.messages.isEmpty());
+    QCOMPARE(
+        b.asked().mid(0, 6),
+        (QStringList {QStringLiteral("1.01"), QStringLiteral("1.01"), QStringLiteral("1.01"),
+                      QStringLiteral("1.01"), QStringLiteral("1.02"), QStringLiteral("1.02")}));
 }
 
-void TestScanCycle::replyFromTheOtherLoopAsksAgain()
+// A time-out spends one of the FaultRetries requests of a faulty sensor: with 3, the sensor
+// is asked three times in all, the silent request included.
+void TestScanCycle::timeoutCountsAsARead()
 {
-    Bench b;
-    QVERIFY(b.started);
-    b.server.queueFault(sim::Fault::None);
-    b.server.queueFault(sim::Fault::OtherLoop);
-    b.cycle.start();
-    QTRY_VERIFY_WITH_TIMEOUT(b.askedAtLeast(4), 10000);
-    b.cycle.halt();
-    QCOMPARE(b.addressesAsked().mid(0, 4),
-             (QStringList {QStringLiteral("01"), QStringLiteral("02"), QStringLiteral("02"),
-                           QStringLiteral("03")}));
-    QCOMPARE(b.data->SensorAnalogue.at(2, 2), qint16(0)); // nothing stored for loop 2
-    QCOMPARE(b.data->SensorReadCount.at(2, 1), qint16(1));
+    EngineBench b(shortTimings(20ms));
+    b.link.queueFault(sim::Fault::None);
+    b.link.queueFault(sim::Fault::Silence);
+    b.cycle.deviceClicked(6);
+    QVERIFY(b.scanFor(4));
+    QCOMPARE(b.asked(),
+             (QStringList {QStringLiteral("1.06"), QStringLiteral("1.06"), QStringLiteral("1.06"),
+                           QStringLiteral("1.07")}));
+    QCOMPARE(b.data->FaultCount.at(6, 1), qint16(1));
+    QCOMPARE(b.data->SensorHistogram.at(100, 6, 1), qint16(2));
 }
 
 void TestScanCycle::stopDuringThePauseCancelsTheRequest()
 {
-    Timings timings = fastTimings();
-    timings.requestPause = 300ms;
-    Bench b(timings);
-    QVERIFY(b.started);
+    Timings timings = shortTimings();
+    timings.requestPause = 50ms;
+    EngineBench b(timings);
     b.cycle.start();
     QCOMPARE(b.cycle.activity(), ScanCycle::Activity::Pausing);
-    QVERIFY(b.cycle.stop());
-    QTest::qWait(500);
-    QCOMPARE(b.server.requests().size(), 0);
+    QVERIFY(b.cycle.askToStop());
+    QTest::qWait(200);
+    QVERIFY(b.link.requests().isEmpty());
+    QCOMPARE(b.cycle.statusText(), QStringLiteral("Scansione fermata"));
 }
 
-void TestScanCycle::testModeSkipsAddressesLeftOut()
+void TestScanCycle::testMode()
 {
-    Bench b;
-    QVERIFY(b.started);
+    EngineBench b;
     for (int address = 1; address <= 5; ++address)
         b.data->NotActivated.set(address, 1, 1);
-    b.data->NotActivated.set(7, 1, 1);
     b.cycle.setMode(ScanMode::SensorTest);
     b.cycle.start();
-    QTRY_VERIFY_WITH_TIMEOUT(b.askedAtLeast(4), 10000);
-    b.cycle.halt();
+    QVERIFY(b.scanFor(4));
     // The first request always goes to address 1; then the addresses left out are skipped.
-    QCOMPARE(b.addressesAsked().mid(0, 4),
-             (QStringList {QStringLiteral("01"), QStringLiteral("06"), QStringLiteral("08"),
-                           QStringLiteral("09")}));
-    QCOMPARE(b.server.requests().first(), QByteArray("(j006TS1001)XZ"));
+    QCOMPARE(b.asked(),
+             (QStringList {QStringLiteral("1.01"), QStringLiteral("1.06"), QStringLiteral("1.07"),
+                           QStringLiteral("1.08")}));
+    QCOMPARE(b.link.requests().first(), QByteArray("(j006TS1001)XZ"));
     QVERIFY(!b.grid.at(3).visible);
-    QVERIFY(b.grid.at(6).visible);
-    QCOMPARE(b.grid.at(6).caption, QStringLiteral("6\nOK"));
-    QCOMPARE(b.grid.at(6).colour, C::Green);
-    QCOMPARE(b.grid.at(6).toolTip, QStringLiteral("Sensore N°6 Tipo: Zona: 0 <> TEST SENSORE OK"));
+    QCOMPARE(b.grid.at(6).caption, QStringLiteral("6\nFAIL !"));
+    QCOMPARE(b.grid.at(6).colour, C::Red);
+    QCOMPARE(b.grid.at(7).caption, QStringLiteral("7\nOK"));
+    QCOMPARE(b.grid.at(7).toolTip, QStringLiteral("Sensore N°7 Tipo: Zona: 0 <> TEST SENSORE OK"));
+}
+
+// The first test request of a start waits the first time-out, not the later one: with the
+// later one a minute long, the request after a silence can only come from the shorter wait.
+void TestScanCycle::firstTestRequestWaitsTheShorterTimeout()
+{
+    Timings timings = shortTimings(60000ms);
+    timings.firstReplyTimeout = 20ms;
+    EngineBench b(timings);
+    b.link.queueFault(sim::Fault::Silence);
+    b.cycle.setMode(ScanMode::SensorTest);
+    b.cycle.start();
+    QVERIFY(b.scanFor(2));
+    QCOMPARE(b.asked(), (QStringList {QStringLiteral("1.01"), QStringLiteral("1.01")}));
+    QCOMPARE(b.grid.at(1).captions.mid(0, 2),
+             (QStringList {QStringLiteral("X"), QStringLiteral("*")}));
 }
 
 void TestScanCycle::testModeWithNothingActivated()
 {
-    Bench b;
-    QVERIFY(b.started);
+    EngineBench b;
     for (int address = 1; address <= 99; ++address)
         b.data->NotActivated.set(address, 1, 1);
     b.cycle.setMode(ScanMode::SensorTest);
     b.cycle.start();
     QCOMPARE(b.prompts.messages.size(), 1);
     QCOMPARE(b.prompts.messages[0].text, QStringLiteral("nessun sensore attivato su questo loop"));
-    QTest::qWait(100);
-    QCOMPARE(b.server.requests().size(), 0);
+    QTest::qWait(50);
+    QVERIFY(b.link.requests().isEmpty());
     QCOMPARE(b.cycle.activity(), ScanCycle::Activity::Idle);
     QVERIFY(!b.link.isOpen());
 }
 
 void TestScanCycle::loopChangedDuringTestStops()
 {
-    Bench b;
-    QVERIFY(b.started);
+    EngineBench b;
     for (int address = 1; address <= 99; ++address)
         b.data->NotActivated.set(address, 2, 1);
     b.cycle.setMode(ScanMode::SensorTest);
     b.cycle.start();
-    QTRY_VERIFY_WITH_TIMEOUT(b.askedAtLeast(2), 10000);
+    QVERIFY(waitUntil([&] { return b.scanRequests() >= 2; }));
     b.prompts.answers = {false}; // the redraw's stop question: keep going
     b.cycle.RefreshGrid(2);
-    QTRY_COMPARE_WITH_TIMEOUT(b.cycle.activity(), ScanCycle::Activity::Idle, 10000);
+    QVERIFY(waitUntil([&] { return b.cycle.activity() == ScanCycle::Activity::Idle; }));
     QCOMPARE(b.prompts.messages.last().text,
              QStringLiteral("nessun sensore attivato su questo loop"));
-    const qsizetype asked = b.addressesAsked().size();
-    QTest::qWait(100);
-    QCOMPARE(b.addressesAsked().size(), asked);
+    const qsizetype asked = b.scanRequests();
+    QTest::qWait(50);
+    QCOMPARE(b.scanRequests(), asked);
 }
 
 void TestScanCycle::portThatCannotBeOpenedStopsTheStart()
 {
-    Bench b(fastTimings(50ms));
-    QVERIFY(b.started);
-    b.link.setPortOverride(QStringLiteral("/dev/testloop-missing"));
-    // The message stays open longer than a reply time-out: no timer may strike meanwhile.
-    b.prompts.whileMessageOpen = [] { QTest::qWait(300); };
+    EngineBench b(shortTimings(20ms));
+    b.link.unplug();
+    QSignalSpy failed(&b.link, &Transport::portFailed);
     b.cycle.start();
-    QCOMPARE(b.prompts.messages.size(), 1);
-    QVERIFY(b.prompts.messages[0].text.contains(QStringLiteral("/dev/testloop-missing")));
+    QTest::qWait(100); // longer than a reply time-out: no timer may strike
+    QCOMPARE(failed.count(), 1);
+    QCOMPARE(failed[0][0].value<PortFailure>().reason, PortFailure::Reason::Missing);
     QCOMPARE(b.cycle.activity(), ScanCycle::Activity::Idle);
     QVERIFY(!b.cycle.isRunning());
-    QCOMPARE(b.shared.TimeoutCount, qint16(0));
-    QCOMPARE(b.server.requests().size(), 0);
+    QCOMPARE(b.eventCount(Kind::TimedOut), 0);
+    QVERIFY(b.link.requests().isEmpty());
+    QVERIFY(b.prompts.messages.isEmpty()); // telling the user is the window's part
+    QCOMPARE(b.cycle.statusText(),
+             QStringLiteral("Scansione fermata: porta seriale non disponibile"));
 }
 
+// A click on the faulty sensor right after its first re-read was asked: the requests spent
+// on it before the click do not count.
 void TestScanCycle::clickStartsTheRetriesAfresh()
 {
-    Bench b;
-    QVERIFY(b.started);
-    b.shared.settings.FaultRetries = 3;
-    b.data->RetryCount = 2; // spent on another address
-    b.cycle.deviceClicked(2); // the faulty sensor
-    QTRY_VERIFY_WITH_TIMEOUT(b.addressesAsked().contains(QStringLiteral("03")), 10000);
-    b.cycle.halt();
-    QCOMPARE(b.addressesAsked().mid(0, 4),
-             (QStringList {QStringLiteral("02"), QStringLiteral("02"), QStringLiteral("02"),
-                           QStringLiteral("03")}));
-    QCOMPARE(b.data->FaultCount.at(2, 1), qint16(1));
+    EngineBench b;
+    connect(&b.link, &Transport::exchangeEvent, this, [&](const ExchangeEvent &event) {
+        if (event.kind == Kind::ReRead && b.eventCount(Kind::ReRead) == 1)
+            b.cycle.deviceClicked(6);
+    });
+    b.cycle.start();
+    QVERIFY(b.scanFor(10));
+    QCOMPARE(b.asked(),
+             addresses(1, 1, 6) << QStringLiteral("1.06") << QStringLiteral("1.06")
+                                << QStringLiteral("1.06") << QStringLiteral("1.07"));
+    QCOMPARE(b.data->FaultCount.at(6, 1), qint16(1));
 }
 
 void TestScanCycle::lockDuringAScanAsksTheSameAddressAgain()
 {
-    Bench b;
-    QVERIFY(b.started);
-    b.server.queueFault(sim::Fault::Silence); // the scan waits for a reply that never comes
+    EngineBench b;
+    b.link.queueFault(sim::Fault::Silence); // the scan waits for a reply that never comes
     b.cycle.start();
-    QTRY_VERIFY_WITH_TIMEOUT(b.server.requests().size() == 1, 10000);
-    QCOMPARE(b.cycle.activity(), ScanCycle::Activity::AwaitingReply);
+    QVERIFY(waitUntil([&] { return b.cycle.activity() == ScanCycle::Activity::AwaitingReply; }));
     b.prompts.answers = {false}; // keep scanning
     b.cycle.toggleLock();
-    QTRY_VERIFY_WITH_TIMEOUT(b.server.requests().size() >= 4, 10000);
+    QVERIFY(b.cycle.isLockedOn());
+    QVERIFY(waitUntil([&] { return b.link.requests().size() >= 4; }));
     b.cycle.halt();
-    QCOMPARE(b.server.requests().mid(0, 4),
+    QCOMPARE(b.link.requests().mid(0, 4),
              (QList<QByteArray> {"(j006AQ1001)XZ", "(j006PIS000)XZ", "(j006AQ1001)XZ",
                                  "(j006AQ1002)XZ"}));
-    QVERIFY(!b.grid.at(1).captions.contains(QStringLiteral("*"))); // no time-out counted
-    QCOMPARE(b.shared.TimeoutCount, qint16(0));
+    QCOMPARE(b.eventCount(Kind::TimedOut), 0);
+    b.cycle.toggleLock();
+    QVERIFY(!b.cycle.isLockedOn());
+    QCOMPARE(b.link.requests().last(), QByteArray("(j006PFS000)XZ"));
 }
 
 void TestScanCycle::lostLinkStopsOnceAndKeepsReadings()
 {
-    Bench b;
-    QVERIFY(b.started);
+    EngineBench b;
+    QSignalSpy lost(&b.link, &Transport::linkLost);
+    connect(&b.link, &Transport::exchangeEvent, this, [&](const ExchangeEvent &event) {
+        if (event.kind == Kind::RequestOut && event.tag.address == 4)
+            b.link.unplug();
+    });
     b.cycle.start();
-    QTRY_VERIFY_WITH_TIMEOUT(b.data->SensorReadCount.at(3, 1) == 1, 10000);
-    b.server.stop();
-    QTRY_COMPARE_WITH_TIMEOUT(b.cycle.activity(), ScanCycle::Activity::Idle, 5000);
-    QTest::qWait(200);
+    QVERIFY(waitUntil([&] { return !b.cycle.isRunning(); }));
+    QTest::qWait(50);
     QCOMPARE(b.cycle.activity(), ScanCycle::Activity::Idle);
-    QCOMPARE(b.prompts.messages.size(), 1);
-    QCOMPARE(b.data->SensorAnalogue.at(1, 1), qint16(450));
+    QCOMPARE(lost.count(), 1);
+    QCOMPARE(b.scanRequests(), 4);
+    QCOMPARE(b.data->SensorAnalogue.at(3, 1), qint16(300));
     QCOMPARE(b.data->OkCount.at(1, 1), qint16(1));
+    QCOMPARE(b.cycle.statusText(),
+             QStringLiteral("Scansione fermata: collegamento con la centrale perso"));
 }
 
 void TestScanCycle::verificationFromScannedStatistics()
 {
-    Bench b;
-    QVERIFY(b.started);
+    EngineBench b;
     b.cycle.start();
-    QTRY_VERIFY_WITH_TIMEOUT(b.data->SensorReadCount.at(4, 1) == 1, 10000);
-    b.cycle.halt();
+    QVERIFY(b.scanFor(12));
     b.data->SensorReadCount.set(9, 1, 2); // one of two in range: exactly half
     b.data->OkCount.set(9, 1, 1);
     b.data->FaultCount.set(9, 1, 1);
@@ -424,13 +395,13 @@ void TestScanCycle::verificationFromScannedStatistics()
     QCOMPARE(b.prompts.questions, QStringList {QStringLiteral("Stop|Fermare la comunicazione?")});
     QCOMPARE(b.grid.at(1).caption, QStringLiteral("N° 1\n 100%\n 0%\n 0%"));
     QCOMPARE(b.grid.at(1).colour, C::Green);
-    QCOMPARE(b.grid.at(2).caption, QStringLiteral("N° 2\n 0%\n 0%\n 100%"));
-    QCOMPARE(b.grid.at(2).colour, C::Red);
+    QCOMPARE(b.grid.at(6).caption, QStringLiteral("N° 6\n 0%\n 0%\n 100%"));
+    QCOMPARE(b.grid.at(6).colour, C::Red);
     QCOMPARE(b.grid.at(9).caption, QStringLiteral("N° 9\n 50%\n 0%\n 50%"));
     QCOMPARE(b.grid.at(9).colour, C::Red);
     QCOMPARE(b.grid.at(60).caption, QStringLiteral("N° 60\n 0%\n 0%\n 0%"));
     QCOMPARE(b.grid.at(60).colour, C::ButtonFace);
-    QCOMPARE(b.grid.at(4).toolTip, QStringLiteral("N° 4 CONFLITTO INDIRIZZI")); // untouched
+    QCOMPARE(b.grid.at(7).toolTip, QStringLiteral("N° 7 CONFLITTO INDIRIZZI")); // untouched
 }
 
 QTEST_GUILESS_MAIN(TestScanCycle)

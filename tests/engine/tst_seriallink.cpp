@@ -1,12 +1,11 @@
 // The serial link against the simulated panel over a real pseudo-terminal: receive thresholds,
-// replies in pieces, routing, stale input, open failures and a panel that goes away.
+// replies in pieces, stale input, failures typed by their reason and a panel that goes away.
 #include "link/PanelProtocol.h"
 #include "link/PortFailure.h"
 #include "link/PortNames.h"
 #include "link/SerialLink.h"
-#include "loopdata/SharedState.h"
 #include "sim/PanelServer.h"
-#include "tests/support/FakePrompts.h"
+#include "ui/PortMessages.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -21,6 +20,7 @@ using namespace std::chrono_literals;
 namespace sim = testloop::sim;
 
 Q_DECLARE_METATYPE(testloop::sim::Delivery)
+Q_DECLARE_METATYPE(testloop::PortFailure::Reason)
 
 namespace {
 
@@ -62,7 +62,6 @@ struct Bench
 {
     explicit Bench(sim::ServerOptions options = {})
         : server(smallInstallation(), options)
-        , link(shared, prompts)
     {
         QString error;
         started = server.start(&error);
@@ -70,13 +69,33 @@ struct Bench
             qWarning() << "panel simulator did not start:" << error;
         link.setPortOverride(server.devicePath());
         link.setPortNumber(1);
+        QObject::connect(&link, &Transport::replyReady, &link,
+                         [this](const QByteArray &reply) { replies.append(reply); });
     }
 
     sim::PanelServer server;
-    SharedState shared;
-    FakePrompts prompts;
     SerialLink link;
+    QList<QByteArray> replies;
     bool started = false;
+};
+
+// A link on a device of its own, with its failures recorded.
+struct LoneLink
+{
+    explicit LoneLink(const QString &device)
+        : failed(&link, &Transport::portFailed)
+    {
+        link.setPortOverride(device);
+    }
+
+    PortFailure::Reason reason() const
+    {
+        return failed.isEmpty() ? PortFailure::Reason::Other
+                                : failed.first().first().value<PortFailure>().reason;
+    }
+
+    SerialLink link;
+    QSignalSpy failed;
 };
 
 } // namespace
@@ -88,63 +107,40 @@ private slots:
     void replyTakenAtItsThreshold_data();
     void replyTakenAtItsThreshold();
     void extraBytesBelongToTheReply();
-    void noEventWithoutAWholeReply_data();
-    void noEventWithoutAWholeReply();
+    void noReplyWithoutAWholeOne_data();
+    void noReplyWithoutAWholeOne();
     void lateReplyIsNotTakenForTheNextOne();
     void portNumberChangesOnlyWhileClosed();
-    void missingDeviceIsToldAndNothingSent();
-    void portInUseIsTold();
-    void exclusiveAccessIsTold();
-    void permissionDeniedIsTold();
+    void missingDevice();
+    void portInUse();
+    void exclusiveAccess();
+    void permissionDenied();
     void panelGoingAwayIsReportedOnce();
     void portNames_data();
     void portNames();
-    void openFailureMessages_data();
-    void openFailureMessages();
+    void failureMessages_data();
+    void failureMessages();
 };
 
 void TestSerialLink::replyTakenAtItsThreshold_data()
 {
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<int>("threshold");
-    QTest::addColumn<bool>("downloading");
     QTest::addColumn<sim::Delivery>("delivery");
-
-    const struct
-    {
-        const char *name;
-        QByteArray request;
-        int threshold;
-        bool downloading;
-    } exchanges[] = {
-        {"scan 29", scanRequest(3), protocol::ScanReplyLength, false},
-        {"test 14", protocol::testRequest(Code, QStringLiteral("1"), QStringLiteral("03")),
-         protocol::TestReplyLength, false},
-        {"download 41",
-         protocol::downloadRequest(Code, QStringLiteral("S"), QStringLiteral("1"), 3),
-         protocol::DownloadReplyLength, true},
-    };
-    const struct
-    {
-        const char *name;
-        sim::Delivery delivery;
-    } deliveries[] = {{"whole", sim::Delivery::Whole},
-                      {"halves", sim::Delivery::Halves},
-                      {"byte by byte", sim::Delivery::ByteByByte}};
-    for (const auto &exchange : exchanges) {
-        for (const auto &delivery : deliveries) {
-            QTest::addRow("%s, %s", exchange.name, delivery.name)
-                << exchange.request << exchange.threshold << exchange.downloading
-                << delivery.delivery;
-        }
-    }
+    QTest::newRow("scan, whole") << scanRequest(3) << protocol::ScanReplyLength
+                                 << sim::Delivery::Whole;
+    QTest::newRow("test, in halves")
+        << protocol::testRequest(Code, QStringLiteral("1"), QStringLiteral("03"))
+        << protocol::TestReplyLength << sim::Delivery::Halves;
+    QTest::newRow("download, byte by byte")
+        << protocol::downloadRequest(Code, QStringLiteral("S"), QStringLiteral("1"), 3)
+        << protocol::DownloadReplyLength << sim::Delivery::ByteByByte;
 }
 
 void TestSerialLink::replyTakenAtItsThreshold()
 {
     QFETCH(QByteArray, request);
     QFETCH(int, threshold);
-    QFETCH(bool, downloading);
     QFETCH(sim::Delivery, delivery);
 
     sim::ServerOptions options;
@@ -152,77 +148,65 @@ void TestSerialLink::replyTakenAtItsThreshold()
     options.pieceGap = 2ms;
     Bench bench(options);
     QVERIFY(bench.started);
-    bench.shared.DownloadActive = downloading;
-    QSignalSpy scanReady(&bench.link, &SerialLink::scanReplyReady);
-    QSignalSpy downloadReady(&bench.link, &SerialLink::downloadReplyReady);
     QSignalSpy sent(&bench.server, &sim::PanelServer::replySent);
-
-    QByteArray taken;
-    auto take = [&] { taken = bench.link.readAll(); };
-    connect(&bench.link, &SerialLink::scanReplyReady, this, take);
-    connect(&bench.link, &SerialLink::downloadReplyReady, this, take);
+    QList<ExchangeEvent::Kind> events;
+    connect(&bench.link, &Transport::exchangeEvent, this,
+            [&](const ExchangeEvent &event) { events.append(event.kind); });
 
     bench.link.setReceiveThreshold(threshold);
-    QVERIFY(bench.link.send(request));
+    QVERIFY(bench.link.send(request, {ExchangeTag::Kind::Scan, 1, 3}));
     QVERIFY(bench.link.isOpen());
-    QSignalSpy &ready = downloading ? downloadReady : scanReady;
-    QVERIFY(ready.wait(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(bench.replies.size(), 1, 5000);
     QVERIFY(sent.count() == 1 || sent.wait(5000));
 
-    // Handed on exactly once, whole, to the side DownloadActive names.
-    QCOMPARE(taken.size(), threshold);
-    QCOMPARE(taken, sent.first().first().toByteArray());
-    QCOMPARE(taken.mid(1, 3), Code.toLatin1());
+    // Handed on exactly once, whole.
+    QCOMPARE(bench.replies[0], sent.first().first().toByteArray());
+    QCOMPARE(bench.replies[0].size(), threshold);
     QTest::qWait(50);
-    QCOMPARE(ready.count(), 1);
-    QCOMPARE((downloading ? scanReady : downloadReady).count(), 0);
+    QCOMPARE(bench.replies.size(), 1);
     QCOMPARE(bench.server.requests(), QList<QByteArray> {request});
-    QVERIFY(bench.prompts.messages.isEmpty());
+    QCOMPARE(events,
+             (QList<ExchangeEvent::Kind> {ExchangeEvent::Kind::PortOpened,
+                                          ExchangeEvent::Kind::RequestOut,
+                                          ExchangeEvent::Kind::ReplyIn}));
+    QCOMPARE(bench.link.currentTag().address, 3);
 }
 
 void TestSerialLink::extraBytesBelongToTheReply()
 {
-    sim::ServerOptions options;
-    options.delivery = sim::Delivery::Whole;
-    Bench bench(options);
+    Bench bench;
     QVERIFY(bench.started);
     QSignalSpy sent(&bench.server, &sim::PanelServer::replySent);
-    QByteArray taken;
-    connect(&bench.link, &SerialLink::scanReplyReady, this, [&] { taken = bench.link.readAll(); });
     // A threshold below the reply's length: the characters that arrived with the ones that
     // crossed it are part of the reply too.
     bench.link.setReceiveThreshold(protocol::TestReplyLength);
     QVERIFY(bench.link.send(scanRequest(4)));
-    QTRY_VERIFY_WITH_TIMEOUT(!taken.isEmpty(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.replies.size(), 1, 5000);
     QVERIFY(sent.count() == 1 || sent.wait(5000));
-    QCOMPARE(taken, sent.first().first().toByteArray());
-    QCOMPARE(taken.size(), protocol::ScanReplyLength);
-    const protocol::ScanReply decoded = protocol::decodeScanReply(protocol::replyText(taken));
-    QCOMPARE(decoded.address, 4.0);
-    QCOMPARE(decoded.analogue, 44.0);
+    QCOMPARE(bench.replies[0], sent.first().first().toByteArray());
+    QCOMPARE(bench.replies[0].size(), protocol::ScanReplyLength);
 }
 
-void TestSerialLink::noEventWithoutAWholeReply_data()
+void TestSerialLink::noReplyWithoutAWholeOne_data()
 {
     QTest::addColumn<sim::Fault>("fault");
     QTest::newRow("silence") << sim::Fault::Silence;
     QTest::newRow("partial reply") << sim::Fault::Partial;
 }
 
-void TestSerialLink::noEventWithoutAWholeReply()
+void TestSerialLink::noReplyWithoutAWholeOne()
 {
     QFETCH(sim::Fault, fault);
     Bench bench;
     QVERIFY(bench.started);
     bench.server.queueFault(fault);
-    QSignalSpy ready(&bench.link, &SerialLink::scanReplyReady);
     QSignalSpy received(&bench.server, &sim::PanelServer::requestReceived);
     bench.link.setReceiveThreshold(protocol::ScanReplyLength);
     QVERIFY(bench.link.send(scanRequest(5)));
     QVERIFY(received.wait(5000));
     QTest::qWait(200);
-    QCOMPARE(ready.count(), 0);
-    QVERIFY(bench.link.readAll().size() < protocol::ScanReplyLength);
+    QVERIFY(bench.replies.isEmpty());
+    QVERIFY(bench.link.gathered().size() < protocol::ScanReplyLength);
 }
 
 void TestSerialLink::lateReplyIsNotTakenForTheNextOne()
@@ -244,17 +228,14 @@ void TestSerialLink::lateReplyIsNotTakenForTheNextOne()
     QTRY_COMPARE_WITH_TIMEOUT(bytesWaitingOn(bench.server.devicePath()), protocol::ScanReplyLength,
                               5000);
 
-    QList<QByteArray> taken;
-    connect(&bench.link, &SerialLink::scanReplyReady, this,
-            [&] { taken.append(bench.link.readAll()); });
     QVERIFY(bench.link.send(scanRequest(2)));
     QTRY_COMPARE_WITH_TIMEOUT(sent.count(), 2, 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(!taken.isEmpty(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!bench.replies.isEmpty(), 5000);
     QTest::qWait(50);
     // One reply handed on, and it is the one for address 2.
-    QCOMPARE(taken.size(), 1);
-    QCOMPARE(taken[0].size(), protocol::ScanReplyLength);
-    QCOMPARE(protocol::decodeScanReply(protocol::replyText(taken[0])).address, 2.0);
+    QCOMPARE(bench.replies.size(), 1);
+    QCOMPARE(bench.replies[0].size(), protocol::ScanReplyLength);
+    QCOMPARE(protocol::decodeScanReply(protocol::replyText(bench.replies[0])).address, 2.0);
 }
 
 void TestSerialLink::portNumberChangesOnlyWhileClosed()
@@ -271,41 +252,29 @@ void TestSerialLink::portNumberChangesOnlyWhileClosed()
     QCOMPARE(bench.link.deviceName(), bench.server.devicePath());
 }
 
-void TestSerialLink::missingDeviceIsToldAndNothingSent()
+void TestSerialLink::missingDevice()
 {
-    SharedState shared;
-    FakePrompts prompts;
-    SerialLink link(shared, prompts);
-    const QString device = QStringLiteral("/dev/testloop-no-such-device");
-    link.setPortOverride(device);
-    link.setReceiveThreshold(protocol::ScanReplyLength);
-    QVERIFY(!link.send(scanRequest(1)));
-    QVERIFY(!link.isOpen());
-    QCOMPARE(prompts.messages.size(), 1);
-    QCOMPARE(prompts.messages[0].icon, Prompts::Icon::Critical);
-    QVERIFY(prompts.messages[0].text.contains(device));
-    QVERIFY(prompts.messages[0].text.contains(QStringLiteral("non esiste")));
+    LoneLink lone(QStringLiteral("/dev/testloop-no-such-device"));
+    QVERIFY(!lone.link.send(scanRequest(1)));
+    QVERIFY(!lone.link.isOpen());
+    QCOMPARE(lone.failed.count(), 1);
+    QCOMPARE(lone.reason(), PortFailure::Reason::Missing);
+    QCOMPARE(lone.failed.first().first().value<PortFailure>().device,
+             QStringLiteral("/dev/testloop-no-such-device"));
 }
 
-void TestSerialLink::portInUseIsTold()
+void TestSerialLink::portInUse()
 {
     Bench bench;
     QVERIFY(bench.started);
     QVERIFY(bench.link.open());
-
-    SharedState shared;
-    FakePrompts prompts;
-    SerialLink second(shared, prompts);
-    second.setPortOverride(bench.server.devicePath());
-    QVERIFY(!second.open());
-    QCOMPARE(prompts.messages.size(), 1);
-    QVERIFY(prompts.messages[0].text.contains(bench.server.devicePath()));
-    QVERIFY2(prompts.messages[0].text.contains(QStringLiteral("già in uso")),
-             qPrintable(prompts.messages[0].text));
+    LoneLink second(bench.server.devicePath());
+    QVERIFY(!second.link.open());
+    QCOMPARE(second.reason(), PortFailure::Reason::InUse);
     QCOMPARE(bench.server.requests().size(), 0);
 }
 
-void TestSerialLink::exclusiveAccessIsTold()
+void TestSerialLink::exclusiveAccess()
 {
     if (::geteuid() == 0)
         QSKIP("root ignores exclusive access; scripts/test runs this as an unprivileged user");
@@ -316,16 +285,15 @@ void TestSerialLink::exclusiveAccessIsTold()
                               O_RDWR | O_NOCTTY | O_NONBLOCK);
     QVERIFY(holder >= 0);
     QCOMPARE(::ioctl(holder, TIOCEXCL), 0);
-    const bool opened = bench.link.open();
+    LoneLink lone(bench.server.devicePath());
+    const bool opened = lone.link.open();
     ::ioctl(holder, TIOCNXCL);
     ::close(holder);
     QVERIFY(!opened);
-    QCOMPARE(bench.prompts.messages.size(), 1);
-    QVERIFY2(bench.prompts.messages[0].text.contains(QStringLiteral("già in uso")),
-             qPrintable(bench.prompts.messages[0].text));
+    QCOMPARE(lone.reason(), PortFailure::Reason::InUse);
 }
 
-void TestSerialLink::permissionDeniedIsTold()
+void TestSerialLink::permissionDenied()
 {
     if (::geteuid() == 0)
         QSKIP("root is never denied; scripts/test runs this as an unprivileged user");
@@ -336,15 +304,9 @@ void TestSerialLink::permissionDeniedIsTold()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
     QVERIFY(file.setPermissions({}));
-
-    SharedState shared;
-    FakePrompts prompts;
-    SerialLink link(shared, prompts);
-    link.setPortOverride(device);
-    QVERIFY(!link.open());
-    QCOMPARE(prompts.messages.size(), 1);
-    QVERIFY2(prompts.messages[0].text.contains(QStringLiteral("dialout")),
-             qPrintable(prompts.messages[0].text));
+    LoneLink lone(device);
+    QVERIFY(!lone.link.open());
+    QCOMPARE(lone.reason(), PortFailure::Reason::NoPermission);
 }
 
 void TestSerialLink::panelGoingAwayIsReportedOnce()
@@ -354,10 +316,9 @@ void TestSerialLink::panelGoingAwayIsReportedOnce()
     const QString device = bench.server.devicePath();
     bench.server.queueFault(sim::Fault::Silence);
     QSignalSpy received(&bench.server, &sim::PanelServer::requestReceived);
-    QSignalSpy lost(&bench.link, &SerialLink::linkLost);
-    int messagesWhenLost = -1;
-    connect(&bench.link, &SerialLink::linkLost, this,
-            [&] { messagesWhenLost = int(bench.prompts.messages.size()); });
+    QSignalSpy lost(&bench.link, &Transport::linkLost);
+    bool openWhenLost = true;
+    connect(&bench.link, &Transport::linkLost, this, [&] { openWhenLost = bench.link.isOpen(); });
 
     bench.link.setReceiveThreshold(protocol::ScanReplyLength);
     QVERIFY(bench.link.send(scanRequest(6)));
@@ -366,13 +327,10 @@ void TestSerialLink::panelGoingAwayIsReportedOnce()
 
     QVERIFY(lost.wait(5000));
     // Closed before anyone is told, then told once, however long the events keep coming.
-    QCOMPARE(messagesWhenLost, 0);
+    QVERIFY(!openWhenLost);
     QTest::qWait(300);
     QCOMPARE(lost.count(), 1);
-    QVERIFY(!bench.link.isOpen());
-    QCOMPARE(bench.prompts.messages.size(), 1);
-    QCOMPARE(bench.prompts.messages[0].title, SerialPortTitle);
-    QVERIFY(bench.prompts.messages[0].text.contains(device));
+    QCOMPARE(lost.first().first().value<PortFailure>().device, device);
 }
 
 void TestSerialLink::portNames_data()
@@ -397,7 +355,6 @@ void TestSerialLink::portNames_data()
     QTest::newRow("nothing present names the USB device")
         << 1 << QString() << QStringList {} << QStringLiteral("/dev/ttyUSB0");
     QTest::newRow("port 0 is no port") << 0 << QString() << QStringList {} << QString();
-    QTest::newRow("negative port") << -3 << QString() << QStringList {} << QString();
 }
 
 void TestSerialLink::portNames()
@@ -409,32 +366,26 @@ void TestSerialLink::portNames()
     QTEST(resolvePortName(comPort, override, exists), "expected");
 }
 
-void TestSerialLink::openFailureMessages_data()
+// What the window says for each reason: the device, the system's words and the remedy.
+void TestSerialLink::failureMessages_data()
 {
-    QTest::addColumn<int>("error");
-    QTest::addColumn<int>("access");
+    QTest::addColumn<PortFailure::Reason>("reason");
     QTest::addColumn<QString>("remedy");
-    QTest::newRow("missing") << int(QSerialPort::DeviceNotFoundError) << int(DeviceAccess::Missing)
-                             << QStringLiteral("adattatore USB");
-    QTest::newRow("no permission") << int(QSerialPort::PermissionError)
-                                   << int(DeviceAccess::NoPermission) << QStringLiteral("dialout");
-    QTest::newRow("busy or locked")
-        << int(QSerialPort::PermissionError) << int(DeviceAccess::Accessible)
-        << QStringLiteral("un altro programma");
-    QTest::newRow("anything else") << int(QSerialPort::UnsupportedOperationError)
-                                   << int(DeviceAccess::Accessible) << QStringLiteral("motivo");
+    using R = PortFailure::Reason;
+    QTest::newRow("missing") << R::Missing << QStringLiteral("adattatore USB");
+    QTest::newRow("no permission") << R::NoPermission << QStringLiteral("dialout");
+    QTest::newRow("in use") << R::InUse << QStringLiteral("un altro programma");
+    QTest::newRow("anything else") << R::Other << QStringLiteral("motivo");
+    QTest::newRow("lost on a write") << R::WriteFailed << QStringLiteral("errore di scrittura");
 }
 
-void TestSerialLink::openFailureMessages()
+void TestSerialLink::failureMessages()
 {
-    QFETCH(int, error);
-    QFETCH(int, access);
+    QFETCH(PortFailure::Reason, reason);
     QFETCH(QString, remedy);
     const QString text
-        = openFailureMessage(QStringLiteral("/dev/ttyUSB0"), QSerialPort::SerialPortError(error),
-                             QStringLiteral("motivo"), DeviceAccess(access));
+        = portFailureMessage({reason, QStringLiteral("/dev/ttyUSB0"), QStringLiteral("motivo")});
     QVERIFY(text.contains(QStringLiteral("/dev/ttyUSB0")));
-    QVERIFY(text.contains(QStringLiteral("motivo")));
     QVERIFY2(text.contains(remedy), qPrintable(text));
 }
 

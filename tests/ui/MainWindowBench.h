@@ -1,65 +1,29 @@
 #pragma once
-// The main window against the simulated panel on a pseudo-terminal, as the window tests set it
-// up: a TestLoop.ini in a temporary folder, a known installation, short waits, a 1024 x 768
-// screen and recording prompts.
+// The main window against the simulator's responder in the same process, as the window tests
+// set it up: a TestLoop.ini in a temporary folder, the test installation, short waits, a
+// 1024 x 768 screen and recording prompts.
 #include "link/PanelProtocol.h"
 #include "loopdata/SharedState.h"
-#include "sim/PanelServer.h"
+#include "sim/ResponderTransport.h"
+#include "tests/support/EngineBench.h"
 #include "tests/support/FakePrompts.h"
+#include "tests/support/TestInstallation.h"
 #include "ui/DeviceButton.h"
 #include "ui/MainWindow.h"
 
-#include <QEventLoop>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
-#include <functional>
 #include <memory>
 
 namespace testloop::bench {
 
 using namespace std::chrono_literals;
-
-inline constexpr int Patience = 60000; // ms; only a broken scan ever waits this long
+using testsupport::waitUntil;
 
 inline const QByteArray ValidConfiguration
     = " 1 \r\nj00\r\n 3 \r\n 200 \r\n 1500 \r\n 400 \r\n 200 \r\n 2500 \r\n 400 \r\n";
-
-inline sim::Sensor sensor(int analogue, int current = 15)
-{
-    sim::Sensor device;
-    device.analogue = analogue;
-    device.current = current;
-    return device;
-}
-
-inline sim::Module module(int analogue)
-{
-    sim::Module device;
-    device.analogue = analogue;
-    return device;
-}
-
-// Loop 1: in range everywhere except a low and a high reading, a faulty sensor and an address
-// conflict; two modules. Loop 2: in range everywhere, with another value.
-inline sim::Installation knownInstallation()
-{
-    sim::Installation installation;
-    for (int address = 1; address <= 99; ++address) {
-        installation.setSensor(1, address, sensor(50));
-        installation.setSensor(2, address, sensor(60));
-    }
-    installation.setSensor(1, 3, sensor(30));
-    installation.setSensor(1, 5, sensor(45));
-    installation.setSensor(1, 6, sensor(10));
-    installation.setSensor(1, 7, sensor(45, 42));
-    installation.setSensor(1, 8, sensor(200));
-    installation.setModule(1, 10, module(50));
-    installation.setModule(1, 11, module(5));
-    return installation;
-}
 
 inline QByteArray sensorRequest(int address, const QString &loop = QStringLiteral("1"))
 {
@@ -76,7 +40,7 @@ inline QString unscanned(int address)
 class MainWindowBench
 {
 public:
-    // Writes the configuration, starts the panel and opens the window; false on failure.
+    // Writes the configuration and opens the window on the simulated panel; false on failure.
     bool setUp()
     {
         m_dir = std::make_unique<QTemporaryDir>();
@@ -85,13 +49,7 @@ public:
             || ini.write(ValidConfiguration) != ValidConfiguration.size())
             return false;
         ini.close();
-
-        m_server = std::make_unique<sim::PanelServer>(knownInstallation());
-        QString error;
-        if (!m_server->start(&error)) {
-            qWarning() << "panel simulator did not start:" << error;
-            return false;
-        }
+        m_panel = std::make_unique<sim::ResponderTransport>(testsupport::testInstallation());
         m_prompts = std::make_unique<FakePrompts>();
         m_shared = std::make_unique<SharedState>();
         openWindow(ini.fileName());
@@ -101,18 +59,18 @@ public:
     void tearDown()
     {
         m_window.reset();
-        m_server.reset();
+        m_panel.reset();
     }
 
     void openWindow(const QString &configurationPath)
     {
         MainWindowOptions options;
-        options.portOverride = m_server->devicePath();
+        options.transport = m_panel.get();
         options.configurationPath = configurationPath;
-        options.timings.requestPause = 2ms;
-        options.timings.firstReplyTimeout = 1000ms;
-        options.timings.replyTimeout = 1000ms;
-        options.timings.downloadStartWait = 2ms;
+        options.timings.requestPause = 0ms;
+        options.timings.firstReplyTimeout = 5000ms;
+        options.timings.replyTimeout = 5000ms;
+        options.timings.downloadStartWait = 0ms;
         options.timings.blinkTick = 20ms;
         options.screenSize = QSize(1024, 768);
         m_window = std::make_unique<MainWindow>(*m_shared, options, m_prompts.get());
@@ -149,27 +107,16 @@ public:
         return shown;
     }
 
-    // Runs the event loop until done() holds or the patience runs out. Unlike QTRY_* and
-    // qWaitFor, it never sleeps between looks, so the scan runs at full speed meanwhile.
-    static bool waitUntil(const std::function<bool()> &done, int timeout = Patience)
+    // Requests the panel received that were not answered with a reply (the lock requests).
+    qsizetype lockRequests() const
     {
-        if (done())
-            return true;
-        QEventLoop loop;
-        QTimer look;
-        QObject::connect(&look, &QTimer::timeout, &loop, [&] {
-            if (done())
-                loop.quit();
-        });
-        look.start(5);
-        QTimer::singleShot(timeout, &loop, &QEventLoop::quit);
-        loop.exec();
-        return done();
+        return std::count_if(m_panel->requests().cbegin(), m_panel->requests().cend(),
+                             [](const QByteArray &r) { return r.contains("6P"); });
     }
 
 protected:
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<sim::PanelServer> m_server;
+    std::unique_ptr<sim::ResponderTransport> m_panel;
     std::unique_ptr<FakePrompts> m_prompts;
     std::unique_ptr<SharedState> m_shared;
     std::unique_ptr<MainWindow> m_window;

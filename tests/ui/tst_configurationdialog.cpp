@@ -1,10 +1,10 @@
 // The configuration dialog: controls, opening, settings changed at once, OK, passwords and bars.
 // The threshold checks themselves, their order and rounding are in tst_thresholdchecks.
-#include "config/ConfigurationDialog.h"
 #include "config/ConfigurationFile.h"
 #include "config/ThresholdBars.h"
 #include "loopdata/SharedState.h"
 #include "tests/support/FakePrompts.h"
+#include "ui/ConfigurationDialog.h"
 #include "ui/GridGeometry.h"
 
 #include <QComboBox>
@@ -308,7 +308,7 @@ void TestConfigurationDialog::failedCheck()
              (QStringList {u"100"_s, u"500"_s, u"500"_s, u"150"_s, u"600"_s, u"2500"_s}));
     // A failed check does not keep the dialog open: the rest is stored, written and closed.
     const Settings stored {2, u"jbc"_s, 4, 100, 500, 500, 150, 600, 2500};
-    QVERIFY(f.shared.settings == stored && readConfigurationFile(f.path()).settings == stored);
+    QVERIFY(f.shared.settings == stored && LoadConfiguration(f.path()).settings == stored);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(dialog.isNull());
 }
@@ -336,7 +336,7 @@ void TestConfigurationDialog::thresholdBeyond16Bits()
     QCOMPARE(f.prompts.messages[0].text, u"Bad Range GSMAX"_s);
     QCOMPARE(f.prompts.beeps, 1);
     QCOMPARE(fault->text(), u"-10000"_s);
-    const Settings saved = readConfigurationFile(f.path()).settings;
+    const Settings saved = LoadConfiguration(f.path()).settings;
     QCOMPARE(saved.GSMax, qint16(-10000));
     QCOMPARE(saved.VaSMax, qint16(1234));
 }
@@ -355,7 +355,7 @@ void TestConfigurationDialog::okSavesAndCloses()
 
     QCOMPARE(codes.size(), 1);
     QCOMPARE(codes[0][0].toString(), u"jbe"_s);
-    const ConfigurationRead read = readConfigurationFile(f.path());
+    const ConfigurationRead read = LoadConfiguration(f.path());
     QVERIFY(read.problems.isEmpty());
     const Settings expected {3, u"jbe"_s, 12, 100, 500, 2000, 150, 600, 3100};
     QVERIFY(read.settings == expected && f.shared.settings == expected);

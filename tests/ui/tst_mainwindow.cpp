@@ -126,12 +126,11 @@ void TestMainWindow::startUpState()
     QCOMPARE(m_shared->settings.BoardCode, QStringLiteral("j00"));
     QCOMPARE(m_shared->settings.VaSMax, 1500);
     QCOMPARE(m_shared->SelectedLoop, QStringLiteral("1"));
-    QCOMPARE(m_shared->ScanAddress, 1);
-    QCOMPARE(m_window->loopData().DownloadKind, QStringLiteral("S"));
-    QCOMPARE(m_window->loopData().DownloadAddress, 1);
-    QCOMPARE(m_window->loopData().DownloadLoop, QStringLiteral("1"));
+    QCOMPARE(m_window->cycle().scanAddress(), 1);
+    QCOMPARE(m_window->download().downloadAddress(), 1);
+    QCOMPARE(m_window->download().downloadLoop(), QStringLiteral("1"));
     QCOMPARE(m_window->link().portNumber(), 1);
-    QCOMPARE(m_window->link().deviceName(), m_server->devicePath());
+    QCOMPARE(m_window->link().deviceName(), m_panel->deviceName());
     QVERIFY(!m_window->link().isOpen()); // nothing is opened before a scan
     QCOMPARE(m_window->cycle().mode(), ScanMode::Sensors);
     QCOMPARE(m_window->cycle().activity(), ScanCycle::Activity::Idle);
@@ -146,7 +145,7 @@ void TestMainWindow::startUpState()
     QCOMPARE(codeFont.family(), QStringLiteral("Arial"));
     QCOMPARE(codeFont.pointSize(), 9);
     QVERIFY(codeFont.bold());
-    QVERIFY(m_server->requests().isEmpty());
+    QVERIFY(m_panel->requests().isEmpty());
 }
 
 void TestMainWindow::deviceButtonsAtStartUp()
@@ -191,7 +190,7 @@ void TestMainWindow::statusBarFollowsTheCycle()
     const auto *device = control<QLabel>(QStringLiteral("DeviceStatus"));
     const auto *scan = control<QLabel>(QStringLiteral("ScanStatus"));
     QCOMPARE(device->parentWidget(), m_window->statusBar());
-    QVERIFY(device->text().endsWith(m_server->devicePath()));
+    QVERIFY(device->text().endsWith(m_panel->deviceName()));
     QCOMPARE(scan->text(), m_window->cycle().statusText());
     const QString idle = scan->text();
 
@@ -212,9 +211,9 @@ void TestMainWindow::closingStopsTheScan()
     QCOMPARE(m_window->cycle().activity(), ScanCycle::Activity::Idle);
     QVERIFY(!m_window->link().isOpen());
     QTest::qWait(50);
-    const qsizetype stopped = m_server->requests().size();
+    const qsizetype stopped = m_panel->requests().size();
     QTest::qWait(300);
-    QCOMPARE(m_server->requests().size(), stopped);
+    QCOMPARE(m_panel->requests().size(), stopped);
     QVERIFY(m_prompts->questions.isEmpty()); // closing asks nothing
 }
 

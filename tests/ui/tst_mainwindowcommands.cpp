@@ -1,11 +1,11 @@
 // The main window's toolbar commands, its menu bar and keyboard shortcuts, against the
 // simulated panel.
-#include "config/ConfigurationDialog.h"
 #include "link/SerialLink.h"
 #include "scan/ConfigurationDownload.h"
 #include "scan/ScanCycle.h"
 #include "tests/ui/MainWindowBench.h"
 #include "ui/AboutWindow.h"
+#include "ui/ConfigurationDialog.h"
 #include "ui/DownloadProgressWindow.h"
 #include "ui/PictureButton.h"
 #include "ui/ReadingsCommands.h"
@@ -55,7 +55,7 @@ private:
     qsizetype scanRequests() const
     {
         qsizetype count = 0;
-        for (const QByteArray &request : m_server->requests())
+        for (const QByteArray &request : m_panel->requests())
             count += request.contains("6AQ") ? 1 : 0;
         return count;
     }
@@ -165,10 +165,10 @@ void TestMainWindowCommands::downloadFromTheMenu()
 void TestMainWindowCommands::abortFromTheProgressWindow()
 {
     m_window->loopData().DeviceType.set(60, 1, QStringLiteral("KELVARO"));
-    m_server->queueFault(sim::Fault::None);
+    m_panel->queueFault(sim::Fault::None);
     for (int i = 0; i < 3; ++i)
-        m_server->queueFault(sim::Fault::None);
-    m_server->queueFault(sim::Fault::Silence); // the fifth request waits for a resend
+        m_panel->queueFault(sim::Fault::None);
+    m_panel->queueFault(sim::Fault::Silence); // the fifth request waits for a resend
     m_window->download().start();
     QVERIFY(waitUntil([&] { return m_window->download().progress() == 4; }));
     DownloadProgressWindow *progress = m_window->progressWindow();
@@ -195,9 +195,9 @@ void TestMainWindowCommands::abortFromTheProgressWindow()
 void TestMainWindowCommands::closingTheProgressWindowAborts()
 {
     for (int i = 0; i < 50; ++i)
-        m_server->queueFault(sim::Fault::Silence);
+        m_panel->queueFault(sim::Fault::Silence);
     m_window->download().start();
-    QVERIFY(waitUntil([&] { return !m_server->requests().isEmpty(); }));
+    QVERIFY(waitUntil([&] { return !m_panel->requests().isEmpty(); }));
     QVERIFY(m_window->progressWindow());
     m_window->progressWindow()->close(); // by the window manager, not "Abort"
     QVERIFY(!m_window->download().isRunning());
@@ -256,16 +256,16 @@ void TestMainWindowCommands::menuRunsTheHiddenCommands()
     QCOMPARE(deviceButton(5)->text(), QStringLiteral("N° 5\n 100%\n 0%\n 0%"));
 
     action(QStringLiteral("actionLock"))->trigger();
-    QVERIFY(waitUntil([&] { return m_server->lockRequestCount() == 1; }));
-    QCOMPARE(m_server->requests().last(), QByteArray("(j006PIS000)XZ"));
+    QVERIFY(waitUntil([&] { return lockRequests() == 1; }));
+    QCOMPARE(m_panel->requests().last(), QByteArray("(j006PIS000)XZ"));
     QVERIFY(action(QStringLiteral("actionLock"))->isChecked());
     QCOMPARE(control<QPushButton>(QStringLiteral("Command4"))->text(), QStringLiteral("LOCKED ON"));
 
     // A lock request that cannot be sent leaves the tick as it was.
-    m_window->link().setPortOverride(QStringLiteral("/dev/testloop-missing"));
+    m_panel->unplug();
     action(QStringLiteral("actionLock"))->trigger();
     QVERIFY(action(QStringLiteral("actionLock"))->isChecked());
-    QCOMPARE(m_server->lockRequestCount(), 1);
+    QCOMPARE(lockRequests(), 1);
 
     auto *replyBox = control<QLineEdit>(QStringLiteral("Text1"));
     QVERIFY(!replyBox->isVisible());

@@ -79,10 +79,10 @@ void TestMainWindowScan::scanVisitsTheLoopInOrder()
         if (address == 6)
             expected << sensorRequest(6) << sensorRequest(6);
     }
-    QCOMPARE(m_server->requests().mid(0, expected.size()), expected);
+    QCOMPARE(m_panel->requests().mid(0, expected.size()), expected);
     // And then round again from the start.
-    QVERIFY(waitUntil([&] { return m_server->requests().size() > expected.size(); }));
-    QCOMPARE(m_server->requests().at(expected.size()), sensorRequest(1));
+    QVERIFY(waitUntil([&] { return m_panel->requests().size() > expected.size(); }));
+    QCOMPARE(m_panel->requests().at(expected.size()), sensorRequest(1));
 }
 
 void TestMainWindowScan::moduleMode()
@@ -101,7 +101,7 @@ void TestMainWindowScan::moduleMode()
     QCOMPARE(deviceButton(10)->text(), QStringLiteral("N 10\nVA500\n[15] "));
     QCOMPARE(deviceButton(10)->colour(), ButtonColour::Green);
     QCOMPARE(deviceButton(10)->toolTip(), QStringLiteral("MODULO N° 10 LOOP 1 OK"));
-    QCOMPARE(m_server->requests().first(),
+    QCOMPARE(m_panel->requests().first(),
              protocol::scanRequest(QStringLiteral("j00"), QStringLiteral("1"),
                                    protocol::DeviceKind::Module, QStringLiteral("01")));
 
@@ -123,11 +123,11 @@ void TestMainWindowScan::loopSwitch()
     QVERIFY(startScanAndWaitFor(5, QStringLiteral("N 5\nVA450\n[15] ")));
     click(QStringLiteral("Option1_2"));
     QCOMPARE(m_shared->SelectedLoop, QStringLiteral("2"));
-    QCOMPARE(m_shared->ScanAddress, 1);
+    QCOMPARE(m_window->cycle().scanAddress(), 1);
     QVERIFY(control<QRadioButton>(QStringLiteral("Option2_1"))->isChecked()); // the other group
     QCOMPARE(deviceButton(5)->text(), unscanned(5)); // loop 2 has no readings yet
     QVERIFY(waitForCaption(3, QStringLiteral("N 3\nVA600\n[15] ")));
-    QVERIFY(m_server->requests().contains(sensorRequest(1, QStringLiteral("2"))));
+    QVERIFY(m_panel->requests().contains(sensorRequest(1, QStringLiteral("2"))));
 
     // Loop 1's readings were kept.
     click(QStringLiteral("Option1_1"));
@@ -137,10 +137,11 @@ void TestMainWindowScan::loopSwitch()
     // The option already chosen changes nothing: no redraw, the scan stays where it is.
     m_prompts->answers = {true};
     click(QStringLiteral("Image6"));
-    m_shared->ScanAddress = 42;
+    const int stoppedAt = m_window->cycle().scanAddress();
+    QVERIFY(stoppedAt != 1);
     m_window->grid().setCaption(5, QStringLiteral("marker"));
     click(QStringLiteral("Option1_1"));
-    QCOMPARE(m_shared->ScanAddress, 42);
+    QCOMPARE(m_window->cycle().scanAddress(), stoppedAt);
     QCOMPARE(deviceButton(5)->text(), QStringLiteral("marker"));
 }
 
@@ -150,17 +151,17 @@ void TestMainWindowScan::stopAsksFirst()
     m_prompts->answers = {false, true};
     click(QStringLiteral("Image6"));
     QCOMPARE(m_prompts->questions, QStringList {QStringLiteral("Stop|Fermare la comunicazione?")});
-    const qsizetype before = m_server->requests().size();
-    QVERIFY(waitUntil([&] { return m_server->requests().size() > before + 3; }));
+    const qsizetype before = m_panel->requests().size();
+    QVERIFY(waitUntil([&] { return m_panel->requests().size() > before + 3; }));
 
     click(QStringLiteral("Image6"));
     QCOMPARE(m_prompts->questions.size(), 2);
     QCOMPARE(m_window->cycle().activity(), ScanCycle::Activity::Idle);
     QVERIFY(!m_window->link().isOpen());
     QTest::qWait(50); // a request already on the line is still read
-    const qsizetype stopped = m_server->requests().size();
+    const qsizetype stopped = m_panel->requests().size();
     QTest::qWait(300);
-    QCOMPARE(m_server->requests().size(), stopped);
+    QCOMPARE(m_panel->requests().size(), stopped);
 }
 
 void TestMainWindowScan::resetAsksFirst()
@@ -182,15 +183,15 @@ void TestMainWindowScan::resetAsksFirst()
     QCOMPARE(m_window->loopData().SensorReadCount.at(5, 1), 0);
     QCOMPARE(deviceButton(5)->text(), unscanned(5));
     QCOMPARE(deviceButton(5)->colour(), ButtonColour::Red);
-    QCOMPARE(m_shared->ScanAddress, 1);
+    QCOMPARE(m_window->cycle().scanAddress(), 1);
 }
 
 void TestMainWindowScan::deviceClickMovesTheScan()
 {
     // While idle, a click starts the scan at that address.
     QTest::mouseClick(deviceButton(40), Qt::LeftButton);
-    QVERIFY(waitUntil([&] { return !m_server->requests().isEmpty(); }));
-    QCOMPARE(m_server->requests().first(), sensorRequest(40));
+    QVERIFY(waitUntil([&] { return !m_panel->requests().isEmpty(); }));
+    QCOMPARE(m_panel->requests().first(), sensorRequest(40));
     QVERIFY(waitForCaption(41, QStringLiteral("N 41\nVA500\n[15] ")));
     QCOMPARE(deviceButton(39)->text(), unscanned(39));
 
@@ -206,16 +207,16 @@ void TestMainWindowScan::lockToggles()
     auto *lock = control<QPushButton>(QStringLiteral("Command4"));
     lock->show(); // hidden until the download shows it
     QTest::mouseClick(lock, Qt::LeftButton);
-    QVERIFY(waitUntil([&] { return !m_server->requests().isEmpty(); }));
-    QCOMPARE(m_server->requests().last(), QByteArray("(j006PIS000)XZ"));
+    QVERIFY(waitUntil([&] { return !m_panel->requests().isEmpty(); }));
+    QCOMPARE(m_panel->requests().last(), QByteArray("(j006PIS000)XZ"));
     QCOMPARE(lock->text(), QStringLiteral("LOCKED ON"));
-    QVERIFY(m_window->loopData().LockedOn);
+    QVERIFY(m_window->cycle().isLockedOn());
 
     QTest::mouseClick(lock, Qt::LeftButton);
-    QVERIFY(waitUntil([&] { return m_server->requests().size() == 2; }));
-    QCOMPARE(m_server->requests().last(), QByteArray("(j006PFS000)XZ"));
+    QVERIFY(waitUntil([&] { return m_panel->requests().size() == 2; }));
+    QCOMPARE(m_panel->requests().last(), QByteArray("(j006PFS000)XZ"));
     QCOMPARE(lock->text(), QStringLiteral("LOCKED OFF"));
-    QVERIFY(!m_window->loopData().LockedOn);
+    QVERIFY(!m_window->cycle().isLockedOn());
     // Each toggle asks the stop question first.
     QCOMPARE(m_prompts->questions.size(), 2);
     QVERIFY(!m_window->link().isOpen());
@@ -229,7 +230,7 @@ void TestMainWindowScan::replyBoxShowsEachReply()
     QStringList sent;
     const auto watch = connect(replyBox, &QLineEdit::textChanged, this, [&](const QString &text) {
         shown.append(text);
-        sent.append(QString::fromLatin1(m_server->replies().last()));
+        sent.append(QString::fromLatin1(m_panel->replies().last()));
     });
     const bool scanned = startScanAndWaitFor(12, QStringLiteral("N 12\nVA500\n[15] "));
     disconnect(watch);

@@ -1,5 +1,4 @@
 #include "config/ConfigurationFile.h"
-#include "tests/support/FakePrompts.h"
 #include "tests/support/Files.h"
 
 #include <QDir>
@@ -70,14 +69,12 @@ void TestConfigurationFile::read_data()
     // Saved bytes read back and saved again unchanged.
     row("print form", crlf(First), First);
     row("negative, zero, limits, Latin-1",
-        crlf({" 0 ", "j\xe8 1", "-5 ", "-32768 ", " 32767 ", " 400 ", " 200 ", " 2500 ", " 400 "}),
-        {" 0 ", "j\xe8 1", "-5 ", "-32768 ", " 32767 ", " 400 ", " 200 ", " 2500 ", " 400 "});
-    row("empty board code", crlf(with(First, 1, "")), with(First, 1, ""));
+        crlf({" 0 ", "j\xe8 ", "-5 ", "-32768 ", " 32767 ", " 400 ", " 200 ", " 2500 ", " 400 "}),
+        {" 0 ", "j\xe8 ", "-5 ", "-32768 ", " 32767 ", " 400 ", " 200 ", " 2500 ", " 400 "});
     row("no blanks, tabs, sign, zeros, LF line ends",
         "4\njba\n\t+5 \n0210\n1600\n410\n220\n2600\n420", First);
     row("5000 taken unchanged", crlf(with(First, 4, "5000")), with(First, 4, " 5000 "));
-    row("board code: leading blanks skipped", crlf(with(First, 1, "  j b ")),
-        with(First, 1, "j b "));
+    row("board code: leading blanks skipped", crlf(with(First, 1, "  j b")), with(First, 1, "j b"));
     row("board code: quoted comma, text after the quotes dropped",
         crlf(with(First, 1, " \"j,0\" x")), with(First, 1, "j,0"));
     row("comma ends a field", "4,jba\r\n5, 210\r\n1600 ,410,220\r\n2600\r\n420\r\n", First);
@@ -91,6 +88,12 @@ void TestConfigurationFile::read_data()
         problem(u"riga 1 (porta seriale): nessun valore al posto"));
     row("32768", crlf(with(First, 7, "32768")), with(First, 7, " 2500 "),
         problem(u"riga 8 (limite superiore moduli): trovato \"32768\""));
+    // Every request carries the board code at fixed positions: only three characters fit.
+    row("empty board code", crlf(with(First, 1, "")), with(First, 1, "j00"),
+        problem(u"TestLoop.ini, riga 2 (codice scheda): il codice deve avere 3 caratteri, ne ha "
+                u"0; si usa il valore predefinito j00."));
+    row("board code of 100,000 characters", crlf(with(First, 1, QByteArray(100000, 'j'))),
+        with(First, 1, "j00"), problem(u"ne ha 100000;"));
     row("two records: the second in force", crlf(First + with(Second, 5, "x")),
         with(Second, 5, " 400 "), problem(u"riga 15 (limite inferiore sensori)"));
 
@@ -123,8 +126,8 @@ void TestConfigurationFile::read_data()
         {QStringLiteral("riga 1 (porta seriale)"), QStringLiteral("righe 10 e 11: valori in più")});
 }
 
-// Read through LoadConfiguration: the settings in force, one warning holding every problem in
-// its own paragraph, and the file left as it was.
+// Read through LoadConfiguration: the settings in force, every problem on its own, and the
+// file left as it was.
 void TestConfigurationFile::read()
 {
     QFETCH(QByteArray, bytes);
@@ -135,21 +138,14 @@ void TestConfigurationFile::read()
     const QString path = dir.filePath(ConfigurationFileName);
     if (!bytes.isNull())
         QVERIFY(writeBytes(path, bytes));
-    FakePrompts prompts;
-    QCOMPARE(formatConfiguration(LoadConfiguration(prompts, path)), crlf(expected));
-    QVERIFY(prompts.questions.isEmpty() && prompts.beeps == 0);
-    QCOMPARE(prompts.messages.size(), problems.isEmpty() ? 0 : 1);
-    if (!problems.isEmpty()) {
-        QCOMPARE(prompts.messages[0].title, QStringLiteral("Configurazione"));
-        QCOMPARE(prompts.messages[0].icon, Prompts::Icon::Warning);
-        const QStringList shown = prompts.messages[0].text.split(QStringLiteral("\n\n"));
-        QCOMPARE(shown.size(), problems.size());
-        for (qsizetype i = 0; i < problems.size(); ++i) {
-            const QString text
-                = QString(problems[i])
-                      .replace(QStringLiteral("%1"), QDir::toNativeSeparators(dir.path()));
-            QVERIFY2(shown[i].contains(text), qPrintable(shown[i]));
-        }
+    const ConfigurationRead read = LoadConfiguration(path);
+    QCOMPARE(formatConfiguration(read.settings), crlf(expected));
+    QCOMPARE(read.problems.size(), problems.size());
+    for (qsizetype i = 0; i < problems.size(); ++i) {
+        const QString text
+            = QString(problems[i])
+                  .replace(QStringLiteral("%1"), QDir::toNativeSeparators(dir.path()));
+        QVERIFY2(read.problems[i].contains(text), qPrintable(read.problems[i]));
     }
     QCOMPARE(readBytes(path), bytes.isNull() ? QByteArray("<unreadable>") : bytes);
 }
@@ -160,7 +156,7 @@ void TestConfigurationFile::unreadableFile()
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir(ConfigurationFileName));
     const QString path = dir.filePath(ConfigurationFileName);
-    const ConfigurationRead read = readConfigurationFile(path);
+    const ConfigurationRead read = LoadConfiguration(path);
     QVERIFY(!read.found && read.settings == Settings());
     QCOMPARE(read.problems.size(), 1);
     QVERIFY2(read.problems[0].startsWith(
@@ -193,20 +189,13 @@ void TestConfigurationFile::saveConfiguration()
     QTemporaryDir dir;
     QVERIFY(writeBytes(dir.filePath(ConfigurationFileName), crlf(Second)));
     const QString path = dir.filePath(relativePath);
-    FakePrompts prompts;
-    bool written = false;
-    QVERIFY(withFileSizeLimit(
-        sizeLimit, [&] { written = SaveConfiguration(firstSettings(), prompts, path); }));
-
+    std::optional<QString> problem;
+    QVERIFY(
+        withFileSizeLimit(sizeLimit, [&] { problem = SaveConfiguration(firstSettings(), path); }));
+    const bool written = !problem;
     QCOMPARE(written, failure.isEmpty());
-    QVERIFY(prompts.questions.isEmpty() && prompts.beeps == 0);
-    QCOMPARE(prompts.messages.size(), written ? 0 : 1);
-    if (!written) {
-        QVERIFY2(prompts.messages[0].text.startsWith(failure.arg(path)),
-                 qPrintable(prompts.messages[0].text));
-        QCOMPARE(prompts.messages[0].title, QStringLiteral("Configurazione"));
-        QCOMPARE(prompts.messages[0].icon, Prompts::Icon::Critical);
-    }
+    if (problem)
+        QVERIFY2(problem->startsWith(failure.arg(path)), qPrintable(*problem));
     // A failed save leaves the previous file as it was, and no other file behind.
     QCOMPARE(readBytes(dir.filePath(ConfigurationFileName)), crlf(written ? First : Second));
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
@@ -217,12 +206,11 @@ void TestConfigurationFile::defaultPathIsCurrentDirectory()
 {
     QTemporaryDir dir;
     const QString previous = QDir::currentPath();
-    FakePrompts prompts;
     QDir::setCurrent(dir.path());
-    const bool saved = SaveConfiguration(firstSettings(), prompts);
-    const Settings loaded = LoadConfiguration(prompts);
+    const bool saved = !SaveConfiguration(firstSettings());
+    const ConfigurationRead loaded = LoadConfiguration();
     QDir::setCurrent(previous);
-    QVERIFY(saved && loaded == firstSettings() && prompts.messages.isEmpty());
+    QVERIFY(saved && loaded.settings == firstSettings() && loaded.problems.isEmpty());
     QCOMPARE(readBytes(dir.filePath(ConfigurationFileName)), crlf(First));
 }
 

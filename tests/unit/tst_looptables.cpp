@@ -34,9 +34,6 @@ void TestLoopTables::initialValuesLetEveryAddressTakePart()
             QCOMPARE(data->RingSlot.at(address, loop), qint16(0));
         }
     }
-    QCOMPARE(data->DownloadKind, QStringLiteral("S"));
-    QCOMPARE(data->DownloadLoop, QStringLiteral("1"));
-    QCOMPARE(data->DownloadAddress, qint16(1));
 }
 
 void TestLoopTables::writesOutsideTheTablesAreRefused_data()

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "config/ConfigurationDialogControls.h"
 #include "config/ConfigurationFile.h"
+#include "ui/ConfigurationDialogControls.h"
 
 #include <QDialog>
 #include <QString>
@@ -65,6 +65,8 @@ private:
     bool m_filling = false;
     // The last text of Combo1 taken as the board code, put back when a typed one is refused.
     QString m_acceptedCodeText;
+    // The board code in force when the dialog opened, kept by OK when the new one is refused.
+    QString m_codeAtOpening;
 };
 
 } // namespace testloop

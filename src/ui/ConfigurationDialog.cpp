@@ -1,4 +1,4 @@
-#include "config/ConfigurationDialog.h"
+#include "ui/ConfigurationDialog.h"
 
 #include "config/BoardCodeCheck.h"
 #include "config/ThresholdBars.h"
@@ -111,6 +111,7 @@ void ConfigurationDialog::fillControls()
     m_filling = true;
     c.retriesList->setEditText(plainForm(settings.FaultRetries));
     m_acceptedCodeText = settings.BoardCode;
+    m_codeAtOpening = settings.BoardCode;
     c.codeList->setEditText(settings.BoardCode);
     // A port number with no option button (from a hand-edited file) selects none.
     if (settings.ComPort >= 1 && settings.ComPort <= int(c.portOptions.size()))
@@ -175,10 +176,26 @@ void ConfigurationDialog::confirm()
         m_shared.settings.*setting = result.settings.*setting;
     }
     drawThresholdBars();
+    // Every request carries the code at fixed positions; a code of another length would be
+    // refused at the next start. The code in force at the opening stays, like a threshold
+    // that fails its check.
+    if (m_shared.settings.BoardCode.size() != BoardCodeLength) {
+        m_prompts.beep();
+        m_prompts.showMessage(QStringLiteral("Codice scheda \"%1\" non valido: deve avere %2 "
+                                             "caratteri. Resta il codice %3.")
+                                  .arg(m_shared.settings.BoardCode)
+                                  .arg(BoardCodeLength)
+                                  .arg(m_codeAtOpening),
+                              QString(), Prompts::Icon::None);
+        m_shared.settings.BoardCode = m_codeAtOpening;
+    }
 
-    const bool saved = SaveConfiguration(m_shared.settings, m_prompts, m_configurationPath);
+    const std::optional<QString> failure
+        = SaveConfiguration(m_shared.settings, m_configurationPath);
+    if (failure)
+        m_prompts.showMessage(*failure, ConfigurationMessageTitle, Prompts::Icon::Critical);
     emit boardCodeChanged(m_shared.settings.BoardCode);
-    if (saved)
+    if (!failure)
         close();
 }
 

@@ -1,4 +1,4 @@
-#include "config/ConfigurationDialogControls.h"
+#include "ui/ConfigurationDialogControls.h"
 
 #include "ui/GridGeometry.h"
 #include "ui/WrappingButton.h"

@@ -1,0 +1,133 @@
+#pragma once
+// The scan cycle and the download against the simulator's responder in the same process, with
+// short waits and a recording grid and prompts. Every exchange event is kept.
+#include "link/PanelProtocol.h"
+#include "loopdata/LoopTables.h"
+#include "loopdata/SharedState.h"
+#include "scan/ConfigurationDownload.h"
+#include "scan/ScanCycle.h"
+#include "sim/ResponderTransport.h"
+#include "tests/support/FakeGrid.h"
+#include "tests/support/FakePrompts.h"
+#include "tests/support/TestInstallation.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace testsupport {
+
+using namespace std::chrono_literals;
+
+inline constexpr int Patience = 30000; // ms; only a broken exchange ever waits this long
+
+// Runs the event loop until done() holds or the patience runs out. Unlike QTRY_* and
+// qWaitFor, it never sleeps between looks, so the exchange runs at full speed meanwhile.
+inline bool waitUntil(const std::function<bool()> &done, int patience = Patience)
+{
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    look.start(1);
+    QTimer::singleShot(patience, &loop, &QEventLoop::quit);
+    loop.exec();
+    return done();
+}
+
+// Waits short enough for a pass over a loop to take a moment; the time-outs stay long enough
+// that no reply is ever taken for missing on a loaded machine.
+inline testloop::Timings shortTimings(std::chrono::milliseconds replyTimeout = 5000ms)
+{
+    testloop::Timings t;
+    t.requestPause = 0ms;
+    t.firstReplyTimeout = replyTimeout;
+    t.replyTimeout = replyTimeout;
+    t.downloadResend = replyTimeout;
+    t.downloadStartWait = 0ms;
+    return t;
+}
+
+struct EngineBench
+{
+    explicit EngineBench(testloop::Timings timings = shortTimings(),
+                         testloop::sim::ServerOptions options = {})
+        : data(std::make_unique<testloop::LoopData>())
+        , link(testInstallation(), options)
+        , cycle(shared, *data, link, grid, prompts, timings)
+        , download(shared, *data, link, cycle, prompts, timings)
+    {
+        QObject::connect(&link, &testloop::Transport::exchangeEvent, &link,
+                         [this](const testloop::ExchangeEvent &event) { events.append(event); });
+    }
+
+    // The loop digit and two-digit address of every scan and test request, as "1.05".
+    QStringList asked() const
+    {
+        QStringList list;
+        for (const QByteArray &request : link.requests()) {
+            if (request.contains("6AQ") || request.contains("6TS"))
+                list.append(QString::fromLatin1(request.mid(7, 1) + '.' + request.mid(9, 2)));
+            else if (request.contains("DQB"))
+                list.append(QString::fromLatin1(request.mid(8, 1) + '.' + request.mid(9, 3)));
+        }
+        return list;
+    }
+
+    // Scan or test requests sent so far.
+    qsizetype scanRequests() const
+    {
+        return std::count_if(
+            link.requests().cbegin(), link.requests().cend(),
+            [](const QByteArray &r) { return r.contains("6AQ") || r.contains("6TS"); });
+    }
+
+    // Runs the cycle until count scan or test requests have been sent and stops it as the
+    // last one goes out, so that its reply is lost on the closed port.
+    bool scanFor(qsizetype count)
+    {
+        const auto halting
+            = QObject::connect(&link, &testloop::Transport::exchangeEvent, &link,
+                               [this, count](const testloop::ExchangeEvent &event) {
+                                   if (event.kind == testloop::ExchangeEvent::Kind::RequestOut
+                                       && scanRequests() >= count)
+                                       cycle.halt();
+                               });
+        const bool reached = waitUntil([&] { return scanRequests() >= count; });
+        QObject::disconnect(halting);
+        cycle.halt();
+        return reached;
+    }
+
+    qsizetype eventCount(testloop::ExchangeEvent::Kind kind) const
+    {
+        return std::count_if(events.cbegin(), events.cend(),
+                             [kind](const testloop::ExchangeEvent &e) { return e.kind == kind; });
+    }
+
+    testloop::SharedState shared;
+    std::unique_ptr<testloop::LoopData> data;
+    FakeGrid grid;
+    FakePrompts prompts;
+    testloop::sim::ResponderTransport link;
+    testloop::ScanCycle cycle;
+    testloop::ConfigurationDownload download;
+    QList<testloop::ExchangeEvent> events;
+};
+
+// "1.01" .. for the addresses from..to of a loop.
+inline QStringList addresses(int loop, int from, int to)
+{
+    QStringList list;
+    for (int a = from; a <= to; ++a)
+        list.append(QStringLiteral("%1.%2").arg(loop).arg(a, 2, 10, QLatin1Char('0')));
+    return list;
+}
+
+} // namespace testsupport
