@@ -2,7 +2,7 @@
 
 #include "loopdata/NumberText.h"
 
-#include <algorithm>
+#include <array>
 #include <limits>
 
 namespace testloop {
@@ -24,14 +24,7 @@ bool isLineEnd(char c)
     return c == '\r' || c == '\n';
 }
 
-// A byte no text file holds; line ends never reach here.
-bool isControl(char c)
-{
-    const auto byte = static_cast<unsigned char>(c);
-    return (byte < 0x20 && c != '\t') || byte == 0x7f;
-}
-
-// Where the line starting at pos ends, and where the next one starts. CR LF, a lone CR and a
+// The end of the header line, and where the line after it starts. CR LF, a lone CR and a
 // lone LF each end a line.
 struct LineBounds
 {
@@ -39,9 +32,9 @@ struct LineBounds
     qsizetype next;
 };
 
-LineBounds lineBounds(QByteArrayView bytes, qsizetype pos)
+LineBounds headerBounds(QByteArrayView bytes)
 {
-    qsizetype end = pos;
+    qsizetype end = 0;
     while (end < bytes.size() && !isLineEnd(bytes[end]))
         ++end;
     qsizetype next = end;
@@ -50,15 +43,19 @@ LineBounds lineBounds(QByteArrayView bytes, qsizetype pos)
     return {end, next};
 }
 
-// The number after the letter at position k of line: the sign place at k + 1, then the
-// digits from k + 2. Blanks within the first window characters are dropped and the digits up
-// to the first other character count; when the window is all digits, the digits right after
-// it count too. No digit gives 0.
-qint64 numberAfter(QByteArrayView line, qsizetype k, qsizetype window)
+// The number after the letter at position k: the sign place at k + 1, then the digits from
+// k + 2. Blanks within the first window characters are dropped and the digits up to the first
+// other character count; when the window is all digits, the digits right after it count too.
+// The window is cut at the end of the line. No digit gives 0.
+qint64 numberAfter(QByteArrayView bytes, qsizetype k, qsizetype window)
 {
-    const bool negative = k + 1 < line.size() && line[k + 1] == '-';
+    if (k + 1 >= bytes.size() || isLineEnd(bytes[k + 1]))
+        return 0;
+    const bool negative = bytes[k + 1] == '-';
     const qsizetype start = k + 2;
-    const qsizetype windowEnd = std::min(start + window, line.size());
+    qsizetype windowEnd = start;
+    while (windowEnd < start + window && windowEnd < bytes.size() && !isLineEnd(bytes[windowEnd]))
+        ++windowEnd;
     qint64 magnitude = 0;
     // Once beyond the 16-bit range, more digits change nothing.
     const auto addDigit = [&magnitude](char c) {
@@ -68,19 +65,19 @@ qint64 numberAfter(QByteArrayView line, qsizetype k, qsizetype window)
     bool allDigits = windowEnd - start == window;
     qsizetype pos = start;
     for (; pos < windowEnd; ++pos) {
-        if (line[pos] == ' ') {
+        if (bytes[pos] == ' ') {
             allDigits = false;
             continue;
         }
-        if (!isDigit(line[pos])) {
+        if (!isDigit(bytes[pos])) {
             allDigits = false;
             break;
         }
-        addDigit(line[pos]);
+        addDigit(bytes[pos]);
     }
     if (allDigits) {
-        for (; pos < line.size() && isDigit(line[pos]); ++pos)
-            addDigit(line[pos]);
+        for (; pos < bytes.size() && isDigit(bytes[pos]); ++pos)
+            addDigit(bytes[pos]);
     }
     return negative ? -magnitude : magnitude;
 }
@@ -101,10 +98,30 @@ ReadingsImage::Field fieldOf(char letter, bool modules)
     return ReadingsImage::Field(ReadingsImage::LastReading1 + (letter - 'B'));
 }
 
-bool isValueLetter(char c)
+// What a byte means to the reader. Most bytes of a file (digits, blanks, the brackets and
+// colons of the distribution items) mean nothing and are passed over by one table look-up.
+enum class ByteClass : unsigned char { Nothing, Control, Modules, LoopTwo, Letter };
+
+struct ByteClasses
 {
-    return c == 'N' || c == 'V' || c == 'A' || (c >= 'B' && c <= 'I');
-}
+    std::array<ByteClass, 256> classes {};
+
+    constexpr ByteClasses()
+    {
+        for (int byte = 0; byte < 0x20; ++byte)
+            classes[std::size_t(byte)] = ByteClass::Control;
+        classes[0x7f] = ByteClass::Control;
+        for (const char c : {'\t', '\r', '\n'})
+            classes[std::size_t(c)] = ByteClass::Nothing;
+        classes['*'] = ByteClass::Modules;
+        classes['-'] = ByteClass::LoopTwo;
+        for (const char c : {'N', 'V', 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I'})
+            classes[std::size_t(c)] = ByteClass::Letter;
+    }
+    ByteClass operator[](char c) const { return classes[static_cast<unsigned char>(c)]; }
+};
+
+constexpr ByteClasses Classes;
 
 // Where the reader stands: the kind and loop set by the markers, the address set by "N".
 struct ReaderState
@@ -116,43 +133,49 @@ struct ReaderState
     qint64 address = 0;
 };
 
-void noteControlByte(QByteArrayView line, qsizetype lineStart, ReadingsImage &image)
+void noteControlBytes(QByteArrayView bytes, qsizetype end, ReadingsImage &image)
 {
-    if (image.controlByteAt)
-        return;
-    for (qsizetype k = 0; k < line.size(); ++k) {
-        if (isControl(line[k])) {
-            image.controlByteAt = lineStart + k;
-            return;
-        }
+    for (qsizetype k = 0; k < end && !image.controlByteAt; ++k) {
+        if (Classes[bytes[k]] == ByteClass::Control)
+            image.controlByteAt = k;
     }
 }
 
-void readLine(QByteArrayView line, qsizetype lineStart, ReaderState &state, ReadingsImage &image)
+// Reads every value from pos to the end; line ends only cut the number windows.
+void readValues(QByteArrayView bytes, qsizetype pos, ReadingsImage &image)
 {
-    for (qsizetype k = 0; k < line.size(); ++k) {
-        const char c = line[k];
-        if (isControl(c) && !image.controlByteAt)
-            image.controlByteAt = lineStart + k;
-        if (c == '*') {
+    ReaderState state;
+    for (qsizetype k = pos; k < bytes.size(); ++k) {
+        const char c = bytes[k];
+        switch (Classes[c]) {
+        case ByteClass::Nothing:
+            continue;
+        case ByteClass::Control:
+            if (!image.controlByteAt)
+                image.controlByteAt = k;
+            continue;
+        case ByteClass::Modules:
             state.modules = true;
             state.loop = 1;
-        } else if (c == '-') {
+            continue;
+        case ByteClass::LoopTwo:
             state.loop = 2;
-        } else if (isValueLetter(c)) {
-            if (c == 'N') {
-                state.address = numberAfter(line, k, AddressWindow);
-                ++image.addressLines;
-            } else if (const ReadingsImage::Field field = fieldOf(c, state.modules);
-                       field != ReadingsImage::FieldCount) {
-                const qint16 value = toInt16(numberAfter(line, k, ValueWindow));
-                if (state.address >= 0 && state.address <= MaxAddressIndex)
-                    image.values[field].set(int(state.address), state.loop, value);
-            }
-            // A "-" in the sign place belongs to the number: it must not switch the loop.
-            if (k + 1 < line.size() && line[k + 1] == '-')
-                ++k;
+            continue;
+        case ByteClass::Letter:
+            break;
         }
+        if (c == 'N') {
+            state.address = numberAfter(bytes, k, AddressWindow);
+            ++image.addressLines;
+        } else if (const ReadingsImage::Field field = fieldOf(c, state.modules);
+                   field != ReadingsImage::FieldCount) {
+            const qint16 value = toInt16(numberAfter(bytes, k, ValueWindow));
+            if (state.address >= 0 && state.address <= MaxAddressIndex)
+                image.values[field].set(int(state.address), state.loop, value);
+        }
+        // A "-" in the sign place belongs to the number: it must not switch the loop.
+        if (k + 1 < bytes.size() && bytes[k + 1] == '-')
+            ++k;
     }
 }
 
@@ -206,18 +229,13 @@ void ReadingsImage::applyTo(LoopData &data) const
 std::optional<ReadingsImage> parseReadings(QByteArrayView bytes)
 {
     // The header is skipped unread; a file that stops within it holds no readings.
-    const LineBounds header = lineBounds(bytes, 0);
+    const LineBounds header = headerBounds(bytes);
     if (header.next >= bytes.size())
         return std::nullopt;
 
     ReadingsImage image;
-    noteControlByte(bytes.first(header.end), 0, image);
-    ReaderState state;
-    for (qsizetype pos = header.next; pos < bytes.size();) {
-        const LineBounds line = lineBounds(bytes, pos);
-        readLine(bytes.sliced(pos, line.end - pos), pos, state, image);
-        pos = line.next;
-    }
+    noteControlBytes(bytes, header.end, image);
+    readValues(bytes, header.next, image);
     return image;
 }
 
