@@ -1,6 +1,8 @@
 #include "loopdata/LoopTables.h"
 
 #include <algorithm>
+#include <cstring>
+#include <new>
 
 namespace testloop {
 
@@ -10,8 +12,24 @@ constexpr std::size_t HistogramCells = HistogramBins * (MaxAddressIndex + 1) * (
 } // namespace
 
 Histogram::Histogram()
-    : m_counts(HistogramCells, 0)
-{ }
+    : m_counts(static_cast<qint16 *>(std::calloc(HistogramCells, sizeof(qint16))))
+{
+    if (!m_counts)
+        throw std::bad_alloc();
+}
+
+Histogram::Histogram(const Histogram &other)
+    : Histogram()
+{
+    std::memcpy(m_counts.get(), other.m_counts.get(), HistogramCells * sizeof(qint16));
+}
+
+Histogram &Histogram::operator=(const Histogram &other)
+{
+    if (this != &other)
+        std::memcpy(m_counts.get(), other.m_counts.get(), HistogramCells * sizeof(qint16));
+    return *this;
+}
 
 bool Histogram::inRange(int reading, int address, int loop)
 {
@@ -28,6 +46,13 @@ std::size_t Histogram::index(int reading, int address, int loop)
 qint16 Histogram::at(int reading, int address, int loop) const
 {
     return inRange(reading, address, loop) ? m_counts[index(reading, address, loop)] : 0;
+}
+
+std::span<const qint16> Histogram::counts(int address, int loop) const
+{
+    if (!isTableIndex(address, loop))
+        return {};
+    return {m_counts.get() + index(0, address, loop), HistogramBins};
 }
 
 bool Histogram::add(int reading, int address, int loop)
@@ -54,7 +79,7 @@ void Histogram::clearReadings(int from, int to, int address, int loop)
     to = std::min(to, MaxHistogramReading);
     if (from > to || !isTableIndex(address, loop))
         return;
-    const auto first = m_counts.begin() + std::ptrdiff_t(index(from, address, loop));
+    qint16 *const first = m_counts.get() + index(from, address, loop);
     std::fill(first, first + (to - from + 1), qint16(0));
 }
 
