@@ -1,6 +1,8 @@
 #include "ui/DeviceButton.h"
 
+#include <QHash>
 #include <QPainter>
+#include <QStaticText>
 
 namespace testloop {
 
@@ -12,6 +14,59 @@ QFont captionFont()
     font.setPointSizeF(6.75);
     font.setStyleHint(QFont::SansSerif);
     return font;
+}
+
+// The lines of the captions laid out once and kept, per font: the grid shows the same few
+// hundred lines ("N 12", "VA450", "[15] ") over and over, and laying out text is most of what
+// painting a button costs.
+QStaticText laidOutLine(const QString &line, const QFont &font)
+{
+    constexpr qsizetype MaxLines = 8192;
+    static QHash<QString, QHash<QString, QStaticText>> fonts;
+    QHash<QString, QStaticText> &lines = fonts[font.key()];
+    if (const auto found = lines.constFind(line); found != lines.constEnd())
+        return *found;
+    if (lines.size() >= MaxLines)
+        lines.clear();
+    QStaticText laidOut(line);
+    laidOut.setTextFormat(Qt::PlainText);
+    laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
+    laidOut.prepare(QTransform(), font);
+    return *lines.insert(line, laidOut);
+}
+
+// The face of a button, background and raised (or sunk) frame, drawn once for each size,
+// colour and state and then copied: a copy costs far less than painting the frame again.
+QPixmap face(const QSize &size, const QColor &background, bool down, qreal ratio)
+{
+    static QHash<QString, QPixmap> faces;
+    const QString key = QStringLiteral("%1x%2 %3 %4 %5")
+                            .arg(size.width())
+                            .arg(size.height())
+                            .arg(background.rgba())
+                            .arg(down)
+                            .arg(ratio);
+    if (const auto found = faces.constFind(key); found != faces.constEnd())
+        return *found;
+    if (faces.size() >= 64)
+        faces.clear();
+    QPixmap pixmap(size * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    QPainter painter(&pixmap);
+    const int w = size.width();
+    const int h = size.height();
+    const QColor light = down ? background.darker(160) : background.lighter(150);
+    const QColor dark = down ? background.lighter(150) : background.darker(160);
+    const QColor shade = down ? QColor(255, 255, 255) : QColor(0, 0, 0);
+    painter.fillRect(0, 0, w, h, background);
+    painter.fillRect(0, 0, w, 1, light);
+    painter.fillRect(0, 0, 1, h, light);
+    painter.fillRect(1, h - 2, w - 2, 1, dark);
+    painter.fillRect(w - 2, 1, 1, h - 2, dark);
+    painter.fillRect(0, h - 1, w, 1, shade);
+    painter.fillRect(w - 1, 0, 1, h, shade);
+    painter.end();
+    return *faces.insert(key, pixmap);
 }
 
 } // namespace
@@ -61,29 +116,26 @@ QSize DeviceButton::sizeHint() const
 void DeviceButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    const QRect area = rect();
-    const QColor background = backgroundColour();
-    painter.fillRect(area, background);
+    painter.drawPixmap(0, 0, face(size(), backgroundColour(), isDown(), devicePixelRatioF()));
 
-    // A raised frame, sunk while the button is held down.
-    const QColor light = isDown() ? background.darker(160) : background.lighter(150);
-    const QColor dark = isDown() ? background.lighter(150) : background.darker(160);
-    const QColor shade = isDown() ? QColor(255, 255, 255) : QColor(0, 0, 0);
-    painter.setPen(light);
-    painter.drawLine(area.topLeft(), area.topRight());
-    painter.drawLine(area.topLeft(), area.bottomLeft());
-    painter.setPen(dark);
-    painter.drawLine(area.bottomLeft() + QPoint(1, -1), area.bottomRight() + QPoint(-1, -1));
-    painter.drawLine(area.topRight() + QPoint(-1, 1), area.bottomRight() + QPoint(-1, -1));
-    painter.setPen(shade);
-    painter.drawLine(area.bottomLeft(), area.bottomRight());
-    painter.drawLine(area.topRight(), area.bottomRight());
-
+    // The caption's lines, each centred, the block of them centred in the button.
+    if (m_linesFor != text() || m_linesFont != font()) {
+        m_linesFor = text();
+        m_linesFont = font();
+        m_lines.clear();
+        for (const QString &line : m_linesFor.split(u'\n'))
+            m_lines.append(laidOutLine(line, m_linesFont));
+    }
     painter.setPen(
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
-    painter.setFont(font());
-    const QPoint offset = isDown() ? QPoint(1, 1) : QPoint(0, 0);
-    painter.drawText(area.adjusted(2, 2, -2, -2).translated(offset), Qt::AlignCenter, text());
+    painter.setFont(m_linesFont);
+    const qreal lineHeight = fontMetrics().height();
+    const QPointF offset = isDown() ? QPointF(1, 1) : QPointF(0, 0);
+    qreal top = (height() - lineHeight * qreal(m_lines.size())) / 2;
+    for (const QStaticText &line : std::as_const(m_lines)) {
+        painter.drawStaticText(QPointF((width() - line.size().width()) / 2, top) + offset, line);
+        top += lineHeight;
+    }
 }
 
 } // namespace testloop

@@ -4,6 +4,9 @@
 
 #include <QAbstractButton>
 #include <QColor>
+#include <QFont>
+#include <QList>
+#include <QStaticText>
 
 namespace testloop {
 
@@ -31,6 +34,10 @@ protected:
 private:
     int m_address;
     ButtonColour m_colour = ButtonColour::ButtonFace;
+    // The caption's lines laid out, for the caption and font they were laid out for.
+    QList<QStaticText> m_lines;
+    QString m_linesFor;
+    QFont m_linesFont;
 };
 
 } // namespace testloop
