@@ -22,7 +22,7 @@ ExchangeEvent ExchangeEvent::now(Kind kind, const ExchangeTag &tag)
 {
     ExchangeEvent event;
     event.kind = kind;
-    event.time = QDateTime::currentDateTime();
+    event.time = QDateTime::currentDateTimeUtc();
     event.elapsedMs = monotonicMs();
     event.tag = tag;
     return event;

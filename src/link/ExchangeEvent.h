@@ -48,7 +48,7 @@ struct ExchangeEvent
     };
 
     Kind kind = Kind::PortOpened;
-    QDateTime time; // wall-clock time, to the millisecond
+    QDateTime time; // wall-clock time in UTC, to the millisecond (local time costs a system call)
     qint64 elapsedMs = 0; // monotonic milliseconds since the program started
     ExchangeTag tag;
     QByteArray bytes;
