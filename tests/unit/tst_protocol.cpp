@@ -7,19 +7,6 @@
 using namespace testloop;
 using namespace testloop::protocol;
 
-namespace {
-
-// Builds a reply of the given length filled with '#', with texts placed at 1-based positions.
-QString reply(int length, std::initializer_list<std::pair<int, QString>> fields)
-{
-    QString text(length, u'#');
-    for (const auto &[position, value] : fields)
-        text.replace(position - 1, value.size(), value);
-    return text;
-}
-
-} // namespace
-
 class TestProtocol : public QObject
 {
     Q_OBJECT
@@ -29,52 +16,41 @@ private slots:
     void numericValueOfText_data();
     void numericValueOfText();
     void numberForms();
-    void fieldsBeyondTheEnd();
     void downloadReply_data();
     void downloadReply();
     void scanReply_data();
     void scanReply();
     void testReply_data();
     void testReply();
+    void wholeReply_data();
+    void wholeReply();
 };
 
 void TestProtocol::requests_data()
 {
     QTest::addColumn<QByteArray>("built");
     QTest::addColumn<QByteArray>("expected");
-    const QString code = QStringLiteral("j00");
-    const QString one = QStringLiteral("1"), two = QStringLiteral("2"), s = QStringLiteral("S");
+    const auto row = [](const char *name, const QByteArray &built, const char *expected) {
+        QTest::newRow(name) << built << QByteArray(expected);
+    };
+    const QString code = QStringLiteral("j00"), s = QStringLiteral("S");
+    const QString one = QStringLiteral("1"), two = QStringLiteral("2");
+    const auto sensor = DeviceKind::Sensor;
 
-    QTest::newRow("download loop 2 address 15")
-        << downloadRequest(code, s, two, 15) << QByteArray("(j00DQBS2015)XZ");
-    QTest::newRow("download loop 1 address 7")
-        << downloadRequest(code, s, one, 7) << QByteArray("(j00DQBS1007)XZ");
-    QTest::newRow("download address 9")
-        << downloadRequest(code, s, one, 9) << QByteArray("(j00DQBS1009)XZ");
-    QTest::newRow("download address 10")
-        << downloadRequest(code, s, one, 10) << QByteArray("(j00DQBS1010)XZ");
-    QTest::newRow("download loop 2 address 1")
-        << downloadRequest(code, s, two, 1) << QByteArray("(j00DQBS2001)XZ");
-    QTest::newRow("scan module 8 loop 1")
-        << scanRequest(code, one, DeviceKind::Module, twoDigitAddress(8))
-        << QByteArray("(j006AQ1208)XZ");
-    QTest::newRow("scan sensor 5 loop 2")
-        << scanRequest(code, two, DeviceKind::Sensor, twoDigitAddress(5))
-        << QByteArray("(j006AQ2005)XZ");
-    QTest::newRow("scan address 9")
-        << scanRequest(code, one, DeviceKind::Sensor, twoDigitAddress(9))
-        << QByteArray("(j006AQ1009)XZ");
-    QTest::newRow("scan address 10")
-        << scanRequest(code, one, DeviceKind::Sensor, twoDigitAddress(10))
-        << QByteArray("(j006AQ1010)XZ");
-    QTest::newRow("test sensor 31 loop 1")
-        << testRequest(code, one, twoDigitAddress(31)) << QByteArray("(j006TS1031)XZ");
-    QTest::newRow("lock on") << lockRequest(code, true) << QByteArray("(j006PIS000)XZ");
-    QTest::newRow("lock off") << lockRequest(code, false) << QByteArray("(j006PFS000)XZ");
-    QTest::newRow("other board code")
-        << scanRequest(QStringLiteral("jba"), one, DeviceKind::Sensor, twoDigitAddress(99))
-        << QByteArray("(jba6AQ1099)XZ");
-    QTest::newRow("empty board code") << lockRequest(QString(), true) << QByteArray("(6PIS000)XZ");
+    row("download loop 2 address 15", downloadRequest(code, s, two, 15), "(j00DQBS2015)XZ");
+    row("download address 9", downloadRequest(code, s, one, 9), "(j00DQBS1009)XZ");
+    row("download address 10", downloadRequest(code, s, one, 10), "(j00DQBS1010)XZ");
+    row("scan module 8 loop 1", scanRequest(code, one, DeviceKind::Module, twoDigitAddress(8)),
+        "(j006AQ1208)XZ");
+    row("scan sensor 5 loop 2", scanRequest(code, two, sensor, twoDigitAddress(5)),
+        "(j006AQ2005)XZ");
+    row("scan address 9", scanRequest(code, one, sensor, twoDigitAddress(9)), "(j006AQ1009)XZ");
+    row("scan address 10", scanRequest(code, one, sensor, twoDigitAddress(10)), "(j006AQ1010)XZ");
+    row("test sensor 31 loop 1", testRequest(code, one, twoDigitAddress(31)), "(j006TS1031)XZ");
+    row("lock on", lockRequest(code, true), "(j006PIS000)XZ");
+    row("lock off", lockRequest(code, false), "(j006PFS000)XZ");
+    row("other board code, address 99",
+        scanRequest(QStringLiteral("jba"), one, sensor, twoDigitAddress(99)), "(jba6AQ1099)XZ");
 }
 
 void TestProtocol::requests()
@@ -89,16 +65,13 @@ void TestProtocol::numericValueOfText_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("value");
     QTest::newRow("leading zero") << QStringLiteral("07") << 7.0;
-    QTest::newRow("trailing blank") << QStringLiteral("1 ") << 1.0;
-    QTest::newRow("letters") << QStringLiteral("AB") << 0.0;
-    QTest::newRow("empty") << QString() << 0.0;
     QTest::newRow("blanks inside are ignored") << QStringLiteral(" 1 2") << 12.0;
     QTest::newRow("negative") << QStringLiteral("-5 ") << -5.0;
-    QTest::newRow("three digits") << QStringLiteral("045") << 45.0;
-    QTest::newRow("stops at a letter") << QStringLiteral("4a7") << 4.0;
     QTest::newRow("fraction") << QStringLiteral("1.5") << 1.5;
+    QTest::newRow("stops at a letter") << QStringLiteral("4a7") << 4.0;
+    QTest::newRow("letters") << QStringLiteral("AB") << 0.0;
     QTest::newRow("sign alone") << QStringLiteral("-") << 0.0;
-    QTest::newRow("garbage first") << QStringLiteral("#12") << 0.0;
+    QTest::newRow("empty") << QString() << 0.0;
 }
 
 void TestProtocol::numericValueOfText()
@@ -115,19 +88,10 @@ void TestProtocol::numberForms()
     QCOMPARE(printForm(-5), QStringLiteral("-5"));
     QCOMPARE(plainForm(5), QStringLiteral("5"));
     QCOMPARE(plainForm(-5), QStringLiteral("-5"));
-    QCOMPARE(toWhole(2.5), 2); // half to even, as a table index is formed
-    QCOMPARE(toWhole(3.5), 4);
-    QCOMPARE(toWhole(1e300), std::numeric_limits<int>::max());
+    QCOMPARE(toWhole(1e300), std::numeric_limits<int>::max()); // never wraps
 }
 
-void TestProtocol::fieldsBeyondTheEnd()
-{
-    QCOMPARE(field(u"(j006AQ1", 10, 2), QString());
-    QCOMPARE(field(u"(j006AQ1201", 10, 3), QStringLiteral("01"));
-    QCOMPARE(decodeScanReply(u"(j00").address, 0.0);
-    QCOMPARE(decodeDownloadReply(u"").description, QString());
-}
-
+// Download replies: 10-12 address, 13 type digit, 14-15 zone, 16 status, 17-37 description.
 void TestProtocol::downloadReply_data()
 {
     QTest::addColumn<QString>("text");
@@ -135,52 +99,23 @@ void TestProtocol::downloadReply_data()
     QTest::addColumn<QString>("label"); // empty: no label stored
     QTest::addColumn<double>("zone");
     QTest::addColumn<bool>("notActivated");
-
-    const QString description = QStringLiteral("CORRIDOIO  PIANO  1  ");
-    QTest::newRow("address 15 automatic zone 3")
-        << reply(41,
-                 {{10, QStringLiteral("015")},
-                  {13, QStringLiteral("2")},
-                  {14, QStringLiteral("03")},
-                  {16, QStringLiteral("1")},
-                  {17, description}})
-        << 15.0 << QStringLiteral("AUTOMATICO") << 3.0 << false;
-    QTest::newRow("type 7") << reply(41,
-                                     {{10, QStringLiteral("001")},
-                                      {13, QStringLiteral("7")},
-                                      {14, QStringLiteral("05")},
-                                      {16, QStringLiteral("0")}})
-                            << 1.0 << QStringLiteral("KELVARO") << 5.0 << false;
-    QTest::newRow("type 1") << reply(
-        41, {{13, QStringLiteral("1")}, {14, QStringLiteral("05")}, {16, QStringLiteral("0")}})
-                            << 0.0 << QStringLiteral("NON USATO") << 5.0 << false;
-    QTest::newRow("type 8 keeps the label") << reply(41,
-                                                     {{10, QStringLiteral("099")},
-                                                      {13, QStringLiteral("8")},
-                                                      {14, QStringLiteral("05")},
-                                                      {16, QStringLiteral("0")}})
-                                            << 99.0 << QString() << 5.0 << false;
-    QTest::newRow("type letter keeps the label") << reply(41,
-                                                          {{10, QStringLiteral("020")},
-                                                           {13, QStringLiteral("A")},
-                                                           {14, QStringLiteral("05")},
-                                                           {16, QStringLiteral("0")}})
-                                                 << 20.0 << QString() << 5.0 << false;
-    QTest::newRow("zone 0 status 1 not activated")
-        << reply(41,
-                 {{13, QStringLiteral("2")}, {14, QStringLiteral("00")}, {16, QStringLiteral("1")}})
-        << 0.0 << QStringLiteral("AUTOMATICO") << 0.0 << true;
-    QTest::newRow("zone 5 status 2 not activated")
-        << reply(41,
-                 {{13, QStringLiteral("3")}, {14, QStringLiteral("05")}, {16, QStringLiteral("2")}})
-        << 0.0 << QStringLiteral("FIAMMA ULTRAVIOLETTI") << 5.0 << true;
-    QTest::newRow("address field without digits")
-        << reply(41,
-                 {{10, QStringLiteral("ABC")},
-                  {13, QStringLiteral("4")},
-                  {14, QStringLiteral("12")},
-                  {16, QStringLiteral("0")}})
-        << 0.0 << QStringLiteral("FIAMMA INFRAROSSI") << 12.0 << false;
+    const auto row = [](const char *name, const char *text, double address, const char *label,
+                        double zone, bool notActivated) {
+        QTest::newRow(name) << QString::fromLatin1(text) << address << QString::fromLatin1(label)
+                            << zone << notActivated;
+    };
+    row("loop 2 address 15, automatic, zone 3", "(j00DQRS20152031CORRIDOIO  PIANO  1  0)XZ", 15,
+        "AUTOMATICO", 3, false);
+    row("type 7, zone 05 status 0", "(j00DQRS10017050MAGAZZINO SUD        0)XZ", 1, "KELVARO", 5,
+        false);
+    row("type 8 keeps the label", "(j00DQRS10998050                     0)XZ", 99, "", 5, false);
+    row("zone 00 status 1", "(j00DQRS10022001                     0)XZ", 2, "AUTOMATICO", 0, true);
+    row("zone 05 status 2", "(j00DQRS10033052                     0)XZ", 3, "FIAMMA ULTRAVIOLETTI",
+        5, true);
+    row("address without digits", "(j00DQRS1ABC4120                     0)XZ", 0,
+        "FIAMMA INFRAROSSI", 12, false);
+    // Fields beyond the end of the text are empty and read 0.
+    row("cut short after the type", "(j00DQRS10151", 15, "NON USATO", 0, true);
 }
 
 void TestProtocol::downloadReply()
@@ -194,6 +129,7 @@ void TestProtocol::downloadReply()
     QCOMPARE(decoded.description, text.mid(16, 21));
 }
 
+// Scan replies: 8 loop digit, 10-11 address, 12-14 analogue value, 15-17 current draw.
 void TestProtocol::scanReply_data()
 {
     QTest::addColumn<QString>("text");
@@ -201,26 +137,16 @@ void TestProtocol::scanReply_data()
     QTest::addColumn<double>("address");
     QTest::addColumn<double>("analogue");
     QTest::addColumn<double>("current");
-
-    QTest::newRow("module 8") << reply(29,
-                                       {{8, QStringLiteral("1")},
-                                        {10, QStringLiteral("08")},
-                                        {12, QStringLiteral("123")},
-                                        {15, QStringLiteral("045")}})
-                              << QStringLiteral("1") << 8.0 << 123.0 << 45.0;
-    QTest::newRow("highest histogram value") << reply(29,
-                                                      {{8, QStringLiteral("2")},
-                                                       {10, QStringLiteral("99")},
-                                                       {12, QStringLiteral("400")},
-                                                       {15, QStringLiteral("000")}})
-                                             << QStringLiteral("2") << 99.0 << 400.0 << 0.0;
-    QTest::newRow("blank loop digit")
-        << reply(29, {{8, QStringLiteral(" ")}, {10, QStringLiteral("05")}}) << QString() << 5.0
-        << 0.0 << 0.0;
-    QTest::newRow("garbled fields read 0")
-        << reply(29, {{8, QStringLiteral("1")}}) << QStringLiteral("1") << 0.0 << 0.0 << 0.0;
-    QTest::newRow("cut short after the address")
-        << QStringLiteral("(j006AR1007") << QStringLiteral("1") << 7.0 << 0.0 << 0.0;
+    const auto row = [](const char *name, const char *text, const char *loop, double address,
+                        double analogue, double current) {
+        QTest::newRow(name) << QString::fromLatin1(text) << QString::fromLatin1(loop) << address
+                            << analogue << current;
+    };
+    row("module 8 of loop 1", "(j006AR1208123045000000000)XZ", "1", 8, 123, 45);
+    row("400, the highest the histograms hold", "(j006AR2099400000999999999)XZ", "2", 99, 400, 0);
+    row("blank loop digit", "(j006AR 005045015000000000)XZ", "", 5, 45, 15);
+    row("garbled fields read 0", "(j006AR1#########000000000)XZ", "1", 0, 0, 0);
+    row("cut short after the address", "(j006AR1007", "1", 7, 0, 0);
 }
 
 void TestProtocol::scanReply()
@@ -233,14 +159,15 @@ void TestProtocol::scanReply()
     QTEST(decoded.current, "current");
 }
 
+// Test replies: 6-7 result, 8 loop digit, 10-11 address.
 void TestProtocol::testReply_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("result");
     QTest::addColumn<QString>("loop");
     QTest::addColumn<double>("address");
-    QTest::newRow("passed") << QStringLiteral("(j006TY1031)X") << QStringLiteral("TY")
-                            << QStringLiteral("1") << 31.0;
+    QTest::newRow("passed, cut short")
+        << QStringLiteral("(j006TY1031)X") << QStringLiteral("TY") << QStringLiteral("1") << 31.0;
     QTest::newRow("failed") << QStringLiteral("(j006TN2005)XZ") << QStringLiteral("TN")
                             << QStringLiteral("2") << 5.0;
     QTest::newRow("small letters")
@@ -254,6 +181,36 @@ void TestProtocol::testReply()
     QTEST(decoded.result, "result");
     QTEST(decoded.loop, "loop");
     QTEST(decoded.address, "address");
+}
+
+void TestProtocol::wholeReply_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<bool>("whole");
+    const auto row = [](const char *name, const QByteArray &bytes, int length, bool whole) {
+        QTest::newRow(name) << bytes << length << whole;
+    };
+    const QByteArray scan = "(j006AR1005045015000000000)XZ";
+    row("scan", scan, ScanReplyLength, true);
+    row("download", "(j00DQRS20152031CORRIDOIO  PIANO  1  0)XZ", DownloadReplyLength, true);
+    // Only the frame counts: the fields are read by position whatever they hold.
+    row("noise inside the frame", "(" + QByteArray(25, '\xff') + ")XZ", ScanReplyLength, true);
+    row("one byte longer", "(j006AR10050450150000000000)XZ", ScanReplyLength, false);
+    row("piece of one joined to the next", scan.left(14) + scan, ScanReplyLength, false);
+    row("one byte shorter", "(j006AR100504501500000000)XZ", ScanReplyLength, false);
+    row("no opening bracket", "#j006AR1005045015000000000)XZ", ScanReplyLength, false);
+    row("no )XZ at the end", "(j006AR1005045015000000000)XY", ScanReplyLength, false);
+    row("XZ without its bracket", "(j006AR10050450150000000000XZ", ScanReplyLength, false);
+    row("noise of the right length", QByteArray(ScanReplyLength, '?'), ScanReplyLength, false);
+    row("nothing", QByteArray(), TestReplyLength, false);
+}
+
+void TestProtocol::wholeReply()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, length);
+    QTEST(isWholeReply(bytes, length), "whole");
 }
 
 QTEST_GUILESS_MAIN(TestProtocol)
