@@ -22,6 +22,7 @@ public:
     QString deviceName() const override { return m_device; }
     void setDeviceName(const QString &device) { m_device = device; }
     bool isOpen() const override { return m_open; }
+    bool findDevice() override { return m_plugged; }
 
     // Forces the fault of the next replying request; several queue up in order.
     void queueFault(Fault fault) { m_panel.queueFault(fault); }

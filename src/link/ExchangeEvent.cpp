@@ -6,14 +6,14 @@ namespace testloop {
 
 namespace {
 
-qint64 monotonicMs()
+qint64 monotonicUs()
 {
     static const QElapsedTimer clock = [] {
         QElapsedTimer started;
         started.start();
         return started;
     }();
-    return clock.elapsed();
+    return clock.nsecsElapsed() / 1000;
 }
 
 } // namespace
@@ -23,7 +23,7 @@ ExchangeEvent ExchangeEvent::now(Kind kind, const ExchangeTag &tag)
     ExchangeEvent event;
     event.kind = kind;
     event.time = QDateTime::currentDateTimeUtc();
-    event.elapsedMs = monotonicMs();
+    event.elapsedUs = monotonicUs();
     event.tag = tag;
     return event;
 }

@@ -39,6 +39,7 @@ struct ExchangeEvent
         PortClosed, // device
         PortFailed, // failure: the port could not be opened or written
         LinkLost, // failure: the port went away in the middle of an exchange
+        LinkBack, // device: the device that went away is there again
         RequestOut, // bytes, tag
         ReplyIn, // bytes as gathered, tag of the request they answer
         ReplyAccepted, // tag; repliedAddress when the reply named another address
@@ -49,7 +50,7 @@ struct ExchangeEvent
 
     Kind kind = Kind::PortOpened;
     QDateTime time; // wall-clock time in UTC, to the millisecond (local time costs a system call)
-    qint64 elapsedMs = 0; // monotonic milliseconds since the program started
+    qint64 elapsedUs = 0; // monotonic microseconds since the program started
     ExchangeTag tag;
     QByteArray bytes;
     QString device;

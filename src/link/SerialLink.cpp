@@ -2,6 +2,8 @@
 
 #include "link/PortNames.h"
 
+#include <QFile>
+#include <QSerialPortInfo>
 #include <QTimer>
 
 namespace testloop {
@@ -27,11 +29,41 @@ SerialLink::~SerialLink()
 void SerialLink::setPortOverride(const QString &device)
 {
     m_override = device;
+    m_movedTo.clear();
 }
 
+void SerialLink::setChosenDevice(const QString &device)
+{
+    m_chosen = device;
+    m_movedTo.clear();
+}
+
+// The device that came back elsewhere, the command line's, the chosen one, the number's.
 QString SerialLink::deviceName() const
 {
+    if (!m_movedTo.isEmpty())
+        return m_movedTo;
+    if (m_override.isEmpty() && !m_chosen.isEmpty())
+        return m_chosen;
     return resolvePortName(portNumber(), m_override);
+}
+
+bool SerialLink::findDevice()
+{
+    if (m_vendor == 0 && m_serialNumber.isEmpty())
+        return !m_openDevice.isEmpty() && QFile::exists(m_openDevice);
+    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &port : ports) {
+        const bool same = m_serialNumber.isEmpty()
+            ? port.vendorIdentifier() == m_vendor && port.productIdentifier() == m_product
+            : port.serialNumber() == m_serialNumber;
+        if (!same)
+            continue;
+        if (port.systemLocation() != m_openDevice)
+            m_movedTo = port.systemLocation();
+        return true;
+    }
+    return false;
 }
 
 bool SerialLink::isOpen() const
@@ -55,6 +87,14 @@ std::optional<PortFailure> SerialLink::openDevice()
     // The port keeps whatever arrived while it was closed (a reply that came after its
     // time-out); left there it would be taken for the reply to the next request.
     m_port.clear(QSerialPort::AllDirections);
+    // What the adapter says of itself is asked once per device, not at every request.
+    if (device != m_identifiedDevice) {
+        const QSerialPortInfo info(m_port);
+        m_serialNumber = info.serialNumber();
+        m_vendor = info.hasVendorIdentifier() ? info.vendorIdentifier() : 0;
+        m_product = info.hasProductIdentifier() ? info.productIdentifier() : 0;
+        m_identifiedDevice = device;
+    }
     return std::nullopt;
 }
 

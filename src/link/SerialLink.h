@@ -20,8 +20,12 @@ public:
 
     // Device given on the command line; it then serves every port number.
     void setPortOverride(const QString &device);
+    // Device chosen in the configuration; it serves instead of the port number's, unless the
+    // command line gave one. Empty: the port number's.
+    void setChosenDevice(const QString &device);
     QString deviceName() const override;
     bool isOpen() const override;
+    bool findDevice() override;
 
 protected:
     std::optional<PortFailure> openDevice() override;
@@ -34,7 +38,15 @@ private:
 
     QSerialPort m_port;
     QString m_override;
+    QString m_chosen;
     QString m_openDevice; // the device the port was last opened on
+    // What identifies the adapter last opened, where it says: USB serial number, vendor and
+    // product. Empty for a built-in port or a pseudo-terminal, which only have their path.
+    QString m_serialNumber;
+    quint16 m_vendor = 0;
+    quint16 m_product = 0;
+    QString m_identifiedDevice; // the device the three above were read from
+    QString m_movedTo; // the name the adapter came back under
     bool m_lossPending = false;
 };
 

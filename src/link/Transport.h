@@ -33,6 +33,10 @@ public:
     virtual QString deviceName() const = 0;
 
     virtual bool isOpen() const = 0;
+    // Looks for the device last opened, after it went away: true when it is there again. Where
+    // it came back under another name (a USB adapter plugged into another socket) the link
+    // follows it there.
+    virtual bool findDevice() = 0;
     // Opens the port if it is closed, with nothing gathered and nothing waiting in its input.
     // False, after a portFailed(), when it cannot be opened.
     bool open();

@@ -29,7 +29,7 @@ ConfigurationDownload::ConfigurationDownload(SharedState &shared, LoopData &data
     connect(&m_startWait, &QTimer::timeout, this, &ConfigurationDownload::begin);
     connect(&m_resendTimer, &QTimer::timeout, this, &ConfigurationDownload::resend);
     connect(&m_link, &Transport::replyReady, this, &ConfigurationDownload::DecodeDownloadReply);
-    connect(&m_link, &Transport::linkLost, this, &ConfigurationDownload::abort);
+    connect(&m_link, &Transport::linkLost, this, &ConfigurationDownload::interrupt);
 }
 
 void ConfigurationDownload::report(ExchangeEvent::Kind kind, const QByteArray &bytes,
@@ -47,6 +47,14 @@ void ConfigurationDownload::start()
     if (m_running)
         return;
     m_cycle.askToStop(); // the download goes on whatever the answer
+    restart();
+}
+
+void ConfigurationDownload::restart()
+{
+    if (m_running)
+        return;
+    m_interrupted = false;
     m_running = true;
     m_progress = 0;
     // The wait before the first request is a timer; the main window is already out of use.
@@ -79,7 +87,7 @@ void ConfigurationDownload::SendDownloadRequest()
     if (!m_link.send(protocol::downloadRequest(m_shared.settings.BoardCode, DownloadKind,
                                                DownloadLoop, DownloadAddress),
                      tag)) {
-        abort(); // the link has reported why the port could not be used
+        interrupt(); // the link has reported why the port could not be used
         return;
     }
     m_resendTimer.start(m_timings.downloadResend);
@@ -147,8 +155,17 @@ void ConfigurationDownload::finish()
     m_cycle.RefreshGrid(ScanCycle::RedrawSelectedLoop);
 }
 
+void ConfigurationDownload::interrupt()
+{
+    if (!m_running)
+        return;
+    abort();
+    m_interrupted = true;
+}
+
 void ConfigurationDownload::abort()
 {
+    m_interrupted = false;
     if (!m_running)
         return;
     m_progress = ProgressMaximum;

@@ -34,6 +34,13 @@ public:
     void start();
     // "Abort": stops at once; what was stored stays.
     void abort();
+    // Whether the last download ended because the port went away, and nobody has decided
+    // yet whether to start it again.
+    bool wasInterrupted() const { return m_interrupted; }
+    void forgetInterruption() { m_interrupted = false; }
+    // Downloads both loops again from the start, without the stop question: the port that
+    // interrupted the last download is back.
+    void restart();
 
     bool isRunning() const { return m_running; }
     int progress() const { return m_progress; }
@@ -53,6 +60,7 @@ private:
     void resend();
     void DecodeDownloadReply(const QByteArray &bytes);
     void finish();
+    void interrupt();
     void report(ExchangeEvent::Kind kind, const QByteArray &bytes = {},
                 DiscardReason reason = DiscardReason::Garbled);
 
@@ -65,6 +73,7 @@ private:
     QTimer m_startWait; // the wait before the first request
     QTimer m_resendTimer; // Timer2: sends an unanswered request again
     bool m_running = false;
+    bool m_interrupted = false;
     int m_progress = 0;
 
     qint16 DownloadAddress = 1;

@@ -46,8 +46,12 @@ ScanCycle::ScanCycle(SharedState &shared, LoopData &data, Transport &link, Devic
     connect(&m_pauseTimer, &QTimer::timeout, this, &ScanCycle::sendChosenRequest);
     connect(&m_link, &Transport::replyReady, this, &ScanCycle::HandleScanReply);
     connect(&m_link, &Transport::linkLost, this, [this] {
-        if (m_running)
-            stopWith(QStringLiteral("Scansione fermata: collegamento con la centrale perso"));
+        interrupt(QStringLiteral("Scansione fermata: collegamento con la centrale perso"));
+    });
+    // A port that cannot be opened between two requests went away as surely as one lost
+    // while open (the cable was pulled during the pause).
+    connect(&m_link, &Transport::portFailed, this, [this] {
+        interrupt(QStringLiteral("Scansione fermata: porta seriale non disponibile"));
     });
 }
 
@@ -81,9 +85,32 @@ void ScanCycle::discard(DiscardReason reason, const QByteArray &bytes)
     m_link.report(event);
 }
 
+void ScanCycle::interrupt(const QString &reason)
+{
+    if (!m_running)
+        return;
+    m_interruptedAt = ScanAddress;
+    stopWith(reason);
+}
+
+void ScanCycle::resume()
+{
+    if (!m_interruptedAt)
+        return;
+    const int address = *m_interruptedAt;
+    m_interruptedAt.reset();
+    stopExchange();
+    moveTo(address);
+    m_running = true;
+    m_stopReason.clear();
+    SendScanRequest();
+}
+
 void ScanCycle::start()
 {
+    m_interruptedAt.reset();
     stopExchange();
+    m_running = false;
     m_link.setPortNumber(m_shared.settings.ComPort);
     moveTo(1);
     ScanAddressText = protocol::twoDigitAddress(1);
@@ -93,6 +120,9 @@ void ScanCycle::start()
     }
     m_running = true;
     m_stopReason.clear();
+    m_pass = 1;
+    m_lastPassSeconds = 0;
+    m_passClock.start();
     m_link.setReceiveThreshold(protocol::ScanReplyLength);
     if (m_mode != ScanMode::SensorTest) {
         SendScanRequest();
@@ -141,8 +171,12 @@ void ScanCycle::SendScanRequest()
 bool ScanCycle::chooseAddress()
 {
     for (int tried = 0; tried <= LastAddress; ++tried) {
-        if (ScanAddress > LastAddress || ScanAddress < FirstAddress)
+        if (ScanAddress > LastAddress || ScanAddress < FirstAddress) {
             ScanAddress = FirstAddress;
+            // Round to the first address again: a pass has ended.
+            m_lastPassSeconds = double(m_passClock.restart()) / 1000.0;
+            ++m_pass;
+        }
         ScanAddressText = protocol::twoDigitAddress(ScanAddress);
         if (m_mode != ScanMode::SensorTest
             || m_data.NotActivated.at(ScanAddress, selectedLoop()) != 1)
@@ -310,6 +344,7 @@ bool ScanCycle::askToStop()
 
 void ScanCycle::halt()
 {
+    m_interruptedAt.reset();
     stopWith(Stopped);
 }
 
@@ -365,7 +400,13 @@ void ScanCycle::deviceClicked(int index)
     if (m_mode != ScanMode::SensorTest)
         m_painter->redraw(m_mode);
     moveTo(std::clamp(index, FirstAddress, LastAddress));
+    m_interruptedAt.reset();
     stopExchange(); // whatever exchange was under way is dropped
+    if (!m_running) {
+        m_pass = 1;
+        m_lastPassSeconds = 0;
+        m_passClock.start();
+    }
     m_running = true;
     m_stopReason.clear();
     SendScanRequest();
@@ -399,6 +440,7 @@ void ScanCycle::resetReadings()
             m_grid.setColour(address, ButtonColour::LightGrey);
         m_data.clearReadings();
         moveTo(1);
+        emit readingsCleared();
     }
     RefreshGrid(RedrawSelectedLoop);
 }

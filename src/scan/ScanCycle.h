@@ -4,11 +4,13 @@
 #include "scan/ScanMode.h"
 #include "scan/Timings.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 namespace testloop {
 
@@ -52,6 +54,10 @@ public:
     QString statusText() const;
 
     int scanAddress() const { return ScanAddress; }
+    // Passes over the loop since the start: 1 during the first; 0 before any start.
+    int passNumber() const { return m_pass; }
+    // How long the last whole pass took, in seconds; 0 before the first ended.
+    double lastPassSeconds() const { return m_lastPassSeconds; }
     int retryCount() const { return RetryCount; }
     int timeoutCount() const { return TimeoutCount; }
     bool isLockedOn() const { return LockedOn; }
@@ -68,6 +74,12 @@ public:
     // A click on device button index: redraws from the stored readings and moves the scan
     // there, starting it if it was idle.
     void deviceClicked(int index);
+    // The address a running scan or test was at when the port went away; nothing once the
+    // user stopped or started anew.
+    std::optional<int> interruptedAt() const { return m_interruptedAt; }
+    // Goes on with a scan or test the port interrupted, at the address where it stopped,
+    // without a question. Nothing when none was interrupted.
+    void resume();
     // Loop option 1 or 2, or RedrawSelectedLoop to redraw the grid for the selected loop.
     void RefreshGrid(int index);
     // "RESETTA LETTURE": asks, clears the readings on Yes, redraws either way.
@@ -78,6 +90,8 @@ public:
 
 signals:
     void activityChanged();
+    // "RESETTA LETTURE" was confirmed: the readings are cleared.
+    void readingsCleared();
     // Each reply as received, for the reply box.
     void replyShown(const QString &reply);
     void lockedChanged(bool lockedOn);
@@ -93,6 +107,7 @@ private:
     void setActivity(Activity activity);
     void stopExchange();
     void stopWith(const QString &reason);
+    void interrupt(const QString &reason);
     void moveTo(int address);
     ExchangeTag tagFor(ExchangeTag::Kind kind) const;
     void report(ExchangeEvent::Kind kind, const QByteArray &bytes = {});
@@ -122,6 +137,10 @@ private:
     bool m_running = false;
     // Why the last cycle ended, for the status bar; empty while running or before any start.
     QString m_stopReason;
+    std::optional<int> m_interruptedAt;
+    int m_pass = 0;
+    QElapsedTimer m_passClock;
+    double m_lastPassSeconds = 0;
 };
 
 } // namespace testloop

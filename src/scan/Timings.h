@@ -15,6 +15,7 @@ struct Timings
     std::chrono::milliseconds downloadStartWait {2000};
     std::chrono::milliseconds splashTick {1000};
     std::chrono::milliseconds blinkTick {1000};
+    std::chrono::milliseconds deviceCheck {1000}; // looking for a device that went away
 };
 
 } // namespace testloop

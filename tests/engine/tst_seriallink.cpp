@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 using namespace testloop;
+using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 namespace sim = testloop::sim;
 
@@ -118,6 +119,7 @@ private slots:
     void panelGoingAwayIsReportedOnce();
     void portNames_data();
     void portNames();
+    void chosenDevice();
     void failureMessages_data();
     void failureMessages();
 };
@@ -364,6 +366,22 @@ void TestSerialLink::portNames()
     QFETCH(QStringList, existing);
     auto exists = [&](const QString &path) { return existing.contains(path); };
     QTEST(resolvePortName(comPort, override, exists), "expected");
+}
+
+// The device chosen in the configuration serves instead of the port number's; the command
+// line's wins over both.
+void TestSerialLink::chosenDevice()
+{
+    SerialLink link;
+    link.setPortNumber(0); // no device of its own
+    QCOMPARE(link.deviceName(), QString());
+    link.setChosenDevice(u"/dev/serial/by-id/usb-FTDI"_s);
+    QCOMPARE(link.deviceName(), u"/dev/serial/by-id/usb-FTDI"_s);
+    link.setPortOverride(u"/dev/pts/7"_s);
+    QCOMPARE(link.deviceName(), u"/dev/pts/7"_s);
+    link.setPortOverride({});
+    link.setChosenDevice({});
+    QCOMPARE(link.deviceName(), QString());
 }
 
 // What the window says for each reason: the device, the system's words and the remedy.
