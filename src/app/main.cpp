@@ -1,5 +1,6 @@
 #include "loopdata/SharedState.h"
 #include "system/SignalQuitter.h"
+#include "ui/ItalianTranslations.h"
 #include "ui/MainWindow.h"
 #include "ui/SplashWindow.h"
 
@@ -115,6 +116,7 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     nameApplication();
+    installItalianTranslations(app);
     if (!signalsCaught)
         std::fputs("testloop: SIGINT e SIGTERM non intercettati\n", stderr);
     quitter.listen();

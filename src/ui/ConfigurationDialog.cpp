@@ -5,6 +5,7 @@
 #include "loopdata/NumberText.h"
 #include "loopdata/SharedState.h"
 #include "scan/Prompts.h"
+#include "ui/DeviceChooser.h"
 #include "ui/GridGeometry.h"
 
 #include <QButtonGroup>
@@ -22,7 +23,9 @@ namespace testloop {
 
 namespace {
 
+// The designed client area, and the device frame to the right of it.
 constexpr QSize ClientTwips(5610, 5820);
+constexpr QRect DeviceFrameTwips(5640, 120, 4260, 4935);
 // The password that shows the main window's reply box, and the one that unlocks the boxes.
 const QString ReplyBoxPassword = QStringLiteral("tulmeno");
 const QString UnlockPassword = QStringLiteral("brasovika");
@@ -61,7 +64,7 @@ ConfigurationDialog::ConfigurationDialog(SharedState &shared, Prompts &prompts,
     setWindowTitle(Title);
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
-    setFixedSize(twipsToPixels(ClientTwips.width(), logicalDpiX()),
+    setFixedSize(twipsToPixels(DeviceFrameTwips.right() + 1 + 120, logicalDpiX()),
                  twipsToPixels(ClientTwips.height(), logicalDpiY()));
     // Centred on the screen rather than over the main window; once moved, Qt leaves it there.
     QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
@@ -69,6 +72,8 @@ ConfigurationDialog::ConfigurationDialog(SharedState &shared, Prompts &prompts,
         move(screen->availableGeometry().center() - rect().center());
 
     m_controls = ConfigurationDialogControls::create(this);
+    m_devices = new DeviceChooser(this);
+    m_devices->setGeometry(twipsToPixels(DeviceFrameTwips, logicalDpiX(), logicalDpiY()));
     connectControls();
     fillControls();
 }
@@ -91,6 +96,10 @@ void ConfigurationDialog::connectControls()
             return;
         m_controls.codeList->show();
         m_shared.settings.BoardCode = m_controls.codeList->currentText();
+    });
+    connect(m_devices, &DeviceChooser::chosen, this, [this](const QString &device) {
+        m_shared.chosenDevice = device;
+        emit deviceChosen(device);
     });
     connect(c.codeList, &QComboBox::editTextChanged, this, &ConfigurationDialog::codeListChanged);
     connect(c.codeList, &QComboBox::textActivated, this, &ConfigurationDialog::codeListChanged);
@@ -129,6 +138,8 @@ void ConfigurationDialog::fillControls()
         c.codeListOption->setChecked(true);
     }
     m_filling = false;
+    m_devices->setChosen(m_shared.chosenDevice);
+    m_devices->refresh();
     drawThresholdBars();
 }
 

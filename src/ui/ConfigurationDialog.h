@@ -8,11 +8,13 @@
 
 namespace testloop {
 
+class DeviceChooser;
 class Prompts;
 struct SharedState;
 
 // The configuration dialog "Configurazione": serial port, panel model and board code, the six
-// classification thresholds and the number of requests made to a faulty device.
+// classification thresholds and the number of requests made to a faulty device; to their right,
+// the serial device chosen by what it is.
 //
 // The port, the board code and the request count act on the shared settings as soon as their
 // control changes; the thresholds are taken from their boxes only by OK, which checks them,
@@ -33,6 +35,7 @@ public:
                         QWidget *parent = nullptr);
 
     const ConfigurationDialogControls &controls() const { return m_controls; }
+    DeviceChooser *deviceChooser() const { return m_devices; }
 
 public slots:
     // "OK": the six checks, store, redraw, save, then close. When the file cannot be written
@@ -48,6 +51,8 @@ signals:
     void boardCodeChanged(const QString &code);
     // The password that shows the main window's box with the panel's last reply was given.
     void replyBoxRequested();
+    // A serial device was chosen (empty: the port number's); it serves from the next request.
+    void deviceChosen(const QString &device);
 
 private:
     void connectControls();
@@ -60,6 +65,7 @@ private:
     Prompts &m_prompts;
     QString m_configurationPath;
     ConfigurationDialogControls m_controls;
+    DeviceChooser *m_devices = nullptr;
     // True while the opening fills the controls from memory: their handlers then only copy
     // back what was just read.
     bool m_filling = false;

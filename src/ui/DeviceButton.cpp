@@ -8,22 +8,14 @@ namespace testloop {
 
 namespace {
 
-QFont captionFont()
-{
-    QFont font(QStringLiteral("Small Fonts"));
-    font.setPointSizeF(6.75);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
-
 // The lines of the captions laid out once and kept, per font: the grid shows the same few
 // hundred lines ("N 12", "VA450", "[15] ") over and over, and laying out text is most of what
 // painting a button costs.
-QStaticText laidOutLine(const QString &line, const QFont &font)
+QStaticText laidOutLine(const QString &line, const QFont &font, const QString &fontKey)
 {
     constexpr qsizetype MaxLines = 8192;
     static QHash<QString, QHash<QString, QStaticText>> fonts;
-    QHash<QString, QStaticText> &lines = fonts[font.key()];
+    QHash<QString, QStaticText> &lines = fonts[fontKey];
     if (const auto found = lines.constFind(line); found != lines.constEnd())
         return *found;
     if (lines.size() >= MaxLines)
@@ -81,6 +73,14 @@ DeviceButton::DeviceButton(int address, QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+QFont DeviceButton::captionFont()
+{
+    QFont font(QStringLiteral("Small Fonts"));
+    font.setPointSizeF(6.75);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
 void DeviceButton::setColour(ButtonColour colour)
 {
     if (colour == m_colour)
@@ -123,8 +123,9 @@ void DeviceButton::paintEvent(QPaintEvent *)
         m_linesFor = text();
         m_linesFont = font();
         m_lines.clear();
+        const QString fontKey = m_linesFont.key();
         for (const QString &line : m_linesFor.split(u'\n'))
-            m_lines.append(laidOutLine(line, m_linesFont));
+            m_lines.append(laidOutLine(line, m_linesFont, fontKey));
     }
     painter.setPen(
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));

@@ -28,6 +28,9 @@ public:
 
     QSize sizeHint() const override;
 
+    // "Small Fonts" 6.75 pt, the face the captions were designed in.
+    static QFont captionFont();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 

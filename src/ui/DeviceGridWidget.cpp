@@ -4,6 +4,8 @@
 #include "ui/DeviceButton.h"
 #include "ui/GridGeometry.h"
 
+#include <algorithm>
+
 namespace testloop {
 
 DeviceGridWidget::DeviceGridWidget(QWidget *parent)
@@ -20,10 +22,17 @@ DeviceGridWidget::DeviceGridWidget(QWidget *parent)
 
 void DeviceGridWidget::layOut(const GridGeometry &geometry)
 {
+    // The captions keep the size they were designed with up to the cells of a 1024 x 768
+    // screen, and grow with larger cells so that they stay readable on a large screen.
+    constexpr double DesignCellHeight = 1152; // twips: a tenth of 768 pixels
+    const double growth = std::max(1.0, geometry.cell(1).height() / DesignCellHeight);
+    QFont caption = DeviceButton::captionFont();
+    caption.setPointSizeF(caption.pointSizeF() * growth);
     QRect bounds;
     for (int address = 1; address <= ButtonCount; ++address) {
         const QRect cell = twipsToPixels(geometry.cell(address), logicalDpiX(), logicalDpiY());
         button(address)->setGeometry(cell);
+        button(address)->setFont(caption);
         bounds |= cell;
     }
     setGeometry(0, 0, qMax(bounds.right() + 1, 0), qMax(bounds.bottom() + 1, 0));
@@ -59,7 +68,9 @@ void DeviceGridWidget::setColour(int address, ButtonColour colour)
 
 void DeviceGridWidget::setToolTip(int address, const QString &toolTip)
 {
-    if (DeviceButton *target = button(address))
+    // Setting a tooltip sends an event even when it does not change, which a redraw of the
+    // whole grid would pay 99 times over.
+    if (DeviceButton *target = button(address); target && target->toolTip() != toolTip)
         target->setToolTip(toolTip);
 }
 

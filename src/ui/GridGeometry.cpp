@@ -1,5 +1,8 @@
 #include "ui/GridGeometry.h"
 
+#include "loopdata/LoopTables.h"
+
+#include <algorithm>
 #include <cmath>
 
 namespace testloop {
@@ -39,13 +42,51 @@ int GridGeometry::row(int address)
     return (address - 1) % RowsPerColumn + 1;
 }
 
+// The top of the top row, 2H - 500; the grid shrinks about this edge and the left one.
+int GridGeometry::top() const
+{
+    return 2 * m_cellHeight - 500;
+}
+
+QSize GridGeometry::extent() const
+{
+    const QRect last = cell(LastAddress);
+    const QRect first = cell(1);
+    return QSize(last.right() + 1, first.bottom() + 1);
+}
+
+GridGeometry GridGeometry::fittedInto(const QSize &roomTwips) const
+{
+    GridGeometry fitted = *this;
+    fitted.m_scale = 1.0;
+    const QSize needed = fitted.extent();
+    if (needed.width() <= roomTwips.width() && needed.height() <= roomTwips.height())
+        return fitted;
+    const double across = double(roomTwips.width() - m_cellWidth) / (Columns * m_cellWidth);
+    const double down = double(roomTwips.height() - top()) / (RowsPerColumn * m_cellHeight);
+    // A room too small for any grid still gets one: a tenth of its size, never nothing.
+    fitted.m_scale = std::clamp(std::min(across, down), 0.1, 1.0);
+    return fitted;
+}
+
 QRect GridGeometry::cell(int address) const
 {
     const int k = column(address);
     const int r = row(address);
-    const int left = (k + 1) * m_cellWidth;
-    const int top = (k % 2 == 0 ? (10 - r) : (r + 1)) * m_cellHeight - 500;
-    return QRect(left, top, m_cellWidth, m_cellHeight);
+    if (m_scale >= 1.0) {
+        const int left = (k + 1) * m_cellWidth;
+        const int upper = (k % 2 == 0 ? (10 - r) : (r + 1)) * m_cellHeight - 500;
+        return QRect(left, upper, m_cellWidth, m_cellHeight);
+    }
+    // Rows counted from the top: 8 - r in the even columns (upwards), r - 1 in the odd ones.
+    const int fromTop = k % 2 == 0 ? RowsPerColumn - r : r - 1;
+    const double width = m_cellWidth * m_scale;
+    const double height = m_cellHeight * m_scale;
+    const auto at = [](double edge) { return int(std::floor(edge)); };
+    const int left = at(m_cellWidth + k * width);
+    const int upper = at(top() + fromTop * height);
+    return QRect(left, upper, at(m_cellWidth + (k + 1) * width) - left,
+                 at(top() + (fromTop + 1) * height) - upper);
 }
 
 } // namespace testloop

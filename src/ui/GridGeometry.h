@@ -17,13 +17,24 @@ QSize pixelsToTwips(const QSize &pixels, int dpiX, int dpiY);
 // Where the 99 device buttons go, in twips from the client area's top-left. A cell is a tenth
 // of the screen's height and a fifteenth of its width; the buttons run in columns of eight,
 // upwards in the even columns and downwards in the odd ones, from the second column on.
+// Where the room below the menu bar and above the status bar is smaller than that grid, the
+// grid shrinks in proportion about its top-left corner until every button is whole.
 class GridGeometry
 {
 public:
     static constexpr int RowsPerColumn = 8;
+    static constexpr int Columns = 13;
 
     explicit GridGeometry(const QSize &screenTwips);
 
+    // The same grid shrunk, if need be, to lie whole within a room of this size.
+    GridGeometry fittedInto(const QSize &roomTwips) const;
+    // 1 where the grid fits as it is, less where it was shrunk.
+    double scale() const { return m_scale; }
+    // The right and bottom edges of the grid, in twips.
+    QSize extent() const;
+
+    // The cell sizes of the unshrunk grid.
     int cellWidth() const { return m_cellWidth; }
     int cellHeight() const { return m_cellHeight; }
 
@@ -35,8 +46,11 @@ public:
     QRect cell(int address) const;
 
 private:
+    int top() const;
+
     int m_cellWidth;
     int m_cellHeight;
+    double m_scale = 1.0;
 };
 
 } // namespace testloop

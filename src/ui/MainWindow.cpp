@@ -1,20 +1,27 @@
 #include "ui/MainWindow.h"
 
 #include "link/SerialLink.h"
+#include "link/TrafficLog.h"
 #include "loopdata/LoopTables.h"
 #include "loopdata/SharedState.h"
+#include "scan/CommunicationCounters.h"
 #include "scan/ConfigurationDownload.h"
+#include "scan/LinkRecovery.h"
 #include "scan/ScanCycle.h"
 #include "ui/AboutWindow.h"
 #include "ui/ConfigurationDialog.h"
+#include "ui/DeviceChooser.h"
 #include "ui/DeviceGridWidget.h"
 #include "ui/DownloadProgressWindow.h"
 #include "ui/GridGeometry.h"
+#include "ui/MainWindowStatus.h"
 #include "ui/MessageBoxPrompts.h"
 #include "ui/PictureButton.h"
 #include "ui/PortMessages.h"
 #include "ui/ReadingsCommands.h"
 #include "ui/ReportPrinter.h"
+#include "ui/TrafficWindow.h"
+#include "ui/UserPreferences.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -25,8 +32,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QScrollArea>
 #include <QStatusBar>
+#include <QTime>
 
 namespace testloop {
 
@@ -43,6 +50,14 @@ QSize primaryScreenSize()
     return screen ? screen->size() : QSize(1024, 768);
 }
 
+// Shows a window that exists once: brought to the front if it is open already.
+void showOnce(QWidget *window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 } // namespace
 
 MainWindow::MainWindow(SharedState &shared, MainWindowOptions options, Prompts *prompts,
@@ -51,6 +66,7 @@ MainWindow::MainWindow(SharedState &shared, MainWindowOptions options, Prompts *
     , m_shared(shared)
     , m_ownPrompts(prompts ? nullptr : std::make_unique<MessageBoxPrompts>(this))
     , m_prompts(chosen(prompts, m_ownPrompts))
+    , m_preferences(std::make_unique<UserPreferences>(options.preferencesPath))
     , m_data(std::make_unique<LoopData>())
     , m_ownLink(options.transport ? nullptr : std::make_unique<SerialLink>())
     , m_link(chosen<Transport>(options.transport, m_ownLink))
@@ -61,13 +77,15 @@ MainWindow::MainWindow(SharedState &shared, MainWindowOptions options, Prompts *
           std::make_unique<ScanCycle>(shared, *m_data, m_link, *m_grid, m_prompts, options.timings))
     , m_download(std::make_unique<ConfigurationDownload>(shared, *m_data, m_link, *m_cycle,
                                                          m_prompts, options.timings))
+    , m_counters(std::make_unique<CommunicationCounters>(m_link))
+    , m_traffic(std::make_unique<TrafficLog>(m_link))
+    , m_recovery(std::make_unique<LinkRecovery>(m_link, *m_cycle, *m_download, options.timings))
     , m_readings(std::make_unique<ReadingsCommands>(*m_data, m_prompts,
                                                     ReadingsCommands::FileChooser {}, this))
     , m_printer(std::make_unique<ReportPrinter>(m_prompts, this))
     , m_configurationPath(options.configurationPath)
+    , m_portOverride(options.portOverride)
     , m_timings(options.timings)
-    , m_deviceStatus(new QLabel(this))
-    , m_scanStatus(new QLabel(this))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(Title);
@@ -77,25 +95,20 @@ MainWindow::MainWindow(SharedState &shared, MainWindowOptions options, Prompts *
                    | Qt::MSWindowsFixedSizeDialogHint);
     m_clientArea->setObjectName(QStringLiteral("ClientArea"));
     // The menu bar sits above the client area, so the controls keep their places below it.
-    // The grid is sized from the whole screen; where the menu and status bars leave too
-    // little room for its bottom row, the client area scrolls instead of hiding buttons.
-    auto *scroll = new QScrollArea(this);
-    scroll->setObjectName(QStringLiteral("ClientScroll"));
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setWidget(m_clientArea);
-    setCentralWidget(scroll);
+    // The grid is fitted into the client area whenever that changes size (see layOutGrid).
+    setCentralWidget(m_clientArea);
+    m_clientArea->installEventFilter(this);
+    // Room for the toolbar row and a grid small but whole.
+    constexpr QSize SmallestClientTwips(10000, 4000);
+    m_clientArea->setMinimumSize(twipsToPixels(SmallestClientTwips.width(), logicalDpiX()),
+                                 twipsToPixels(SmallestClientTwips.height(), logicalDpiY()));
     m_menu = MainWindowMenu::create(menuBar(), m_controls);
-
-    m_deviceStatus->setObjectName(QStringLiteral("DeviceStatus"));
-    m_scanStatus->setObjectName(QStringLiteral("ScanStatus"));
-    statusBar()->addWidget(m_scanStatus, 1);
-    statusBar()->addPermanentWidget(m_deviceStatus);
-    statusBar()->setSizeGripEnabled(false);
+    m_status = new MainWindowStatus(statusBar(), m_link, *m_cycle, *m_counters, m_shared);
 
     if (m_ownLink)
         m_ownLink->setPortOverride(options.portOverride);
     connectLink();
+    connectRecovery();
     startUp(options);
     connectControls();
     connectCommands();
@@ -104,9 +117,12 @@ MainWindow::MainWindow(SharedState &shared, MainWindowOptions options, Prompts *
 
 MainWindow::~MainWindow()
 {
-    // The download and the cycle paint on the grid and talk through the link: they go first.
+    // What talks through the link and paints on the grid goes first, the link last.
+    m_recovery.reset();
     m_download.reset();
     m_cycle.reset();
+    m_traffic.reset();
+    m_counters.reset();
     m_ownLink.reset();
 }
 
@@ -130,6 +146,40 @@ void MainWindow::connectLink()
         Qt::QueuedConnection);
 }
 
+// A port that went away in the middle of a scan or a download is looked for once a second;
+// the status bar follows, and a download that it interrupted may start again.
+void MainWindow::connectRecovery()
+{
+    const auto at = [] { return QTime::currentTime().toString(QStringLiteral("HH:mm:ss")); };
+    connect(m_recovery.get(), &LinkRecovery::watching, this, [this, at](const QString &device) {
+        m_status->showLink(
+            QStringLiteral("%1: collegamento perso, in attesa che %2 torni").arg(at(), device));
+    });
+    connect(m_recovery.get(), &LinkRecovery::gaveUp, this, [this] { m_status->showLink({}); });
+    connect(m_recovery.get(), &LinkRecovery::returned, this, [this, at](const QString &device) {
+        m_status->showLink(
+            QStringLiteral("%1: %2 di nuovo collegato, scansione ripresa all'indirizzo "
+                           "%3")
+                .arg(at(), device)
+                .arg(m_cycle->scanAddress()));
+        updateStatus();
+    });
+    // Queued: the question waits for the user outside the recovery's timer slot.
+    connect(
+        m_recovery.get(), &LinkRecovery::downloadMayRestart, this,
+        [this, at](const QString &device) {
+            m_status->showLink(QStringLiteral("%1: %2 di nuovo collegato").arg(at(), device));
+            if (m_prompts.askYesNo(QStringLiteral("Il dispositivo %1 è di nuovo collegato. "
+                                                  "Ripetere il download dall'inizio?")
+                                       .arg(device),
+                                   QStringLiteral("Download")))
+                m_download->restart();
+            else
+                m_download->forgetInterruption();
+        },
+        Qt::QueuedConnection);
+}
+
 void MainWindow::startUp(const MainWindowOptions &options)
 {
     const ConfigurationRead read = LoadConfiguration(options.configurationPath);
@@ -139,16 +189,18 @@ void MainWindow::startUp(const MainWindowOptions &options)
     }
     m_shared.settings = read.settings;
     m_link.setPortNumber(m_shared.settings.ComPort);
+    m_shared.chosenDevice = m_preferences->chosenDevice();
+    if (m_ownLink)
+        m_ownLink->setChosenDevice(m_shared.chosenDevice);
     m_controls.boardCode->setText(m_shared.settings.BoardCode);
     m_shared.SelectedLoop = QStringLiteral("1");
 
     const QSize screenTwips
         = pixelsToTwips(options.screenSize.value_or(primaryScreenSize()),
                         m_clientArea->logicalDpiX(), m_clientArea->logicalDpiY());
-    m_grid->layOut(GridGeometry(screenTwips));
+    m_geometry = std::make_unique<GridGeometry>(screenTwips);
+    layOutGrid();
     m_grid->showAddresses();
-    const QRect used = m_clientArea->childrenRect();
-    m_clientArea->setMinimumSize(used.right() + 1, used.bottom() + 1);
     m_cycle->RefreshGrid(ScanCycle::RedrawSelectedLoop);
 }
 
@@ -171,6 +223,8 @@ void MainWindow::connectControls()
             [this](int address) { m_cycle->deviceClicked(address); });
 
     connect(m_cycle.get(), &ScanCycle::activityChanged, this, &MainWindow::updateStatus);
+    connect(m_cycle.get(), &ScanCycle::readingsCleared, m_counters.get(),
+            &CommunicationCounters::clear);
     connect(m_cycle.get(), &ScanCycle::replyShown, c.replyBox, &QLineEdit::setText);
     connect(m_cycle.get(), &ScanCycle::lockedChanged, c.lockButton, [this](bool lockedOn) {
         m_controls.lockButton->setText(lockedOn ? QStringLiteral("LOCKED ON")
@@ -200,6 +254,7 @@ void MainWindow::connectCommands()
     connect(m_download.get(), &ConfigurationDownload::started, this, &MainWindow::downloadStarted);
     connect(m_download.get(), &ConfigurationDownload::ended, this, &MainWindow::downloadEnded);
     connect(m_cycle.get(), &ScanCycle::lockedChanged, m_menu.lock, &QAction::setChecked);
+    connect(m_menu.traffic, &QAction::triggered, this, &MainWindow::openTraffic);
 }
 
 ConfigurationDialog *MainWindow::configurationDialog() const
@@ -222,14 +277,23 @@ void MainWindow::openConfiguration()
     m_cycle->halt();
     if (!m_configuration) {
         m_configuration = new ConfigurationDialog(m_shared, m_prompts, m_configurationPath, this);
-        connect(m_configuration, &ConfigurationDialog::boardCodeChanged, m_controls.boardCode,
-                &QLabel::setText);
+        m_configuration->deviceChooser()->setOverride(m_portOverride);
+        // OK stores the settings: the board code shows, the chosen device is remembered.
+        connect(m_configuration, &ConfigurationDialog::boardCodeChanged, this,
+                [this](const QString &code) {
+                    m_controls.boardCode->setText(code);
+                    m_preferences->setChosenDevice(m_shared.chosenDevice);
+                });
+        connect(m_configuration, &ConfigurationDialog::deviceChosen, this,
+                [this](const QString &device) {
+                    if (m_ownLink)
+                        m_ownLink->setChosenDevice(device);
+                    updateStatus();
+                });
         connect(m_configuration, &ConfigurationDialog::replyBoxRequested, this,
                 [this] { m_menu.replyBox->setChecked(true); });
     }
-    m_configuration->show();
-    m_configuration->raise();
-    m_configuration->activateWindow();
+    showOnce(m_configuration);
 }
 
 void MainWindow::openInformation()
@@ -240,9 +304,19 @@ void MainWindow::openInformation()
         keys->setObjectName(QStringLiteral("MenuHelp"));
         m_about->addSection(keys);
     }
-    m_about->show();
-    m_about->raise();
-    m_about->activateWindow();
+    showOnce(m_about);
+}
+
+void MainWindow::openTraffic()
+{
+    if (!m_trafficWindow)
+        m_trafficWindow = new TrafficWindow(*m_traffic, m_prompts, this);
+    showOnce(m_trafficWindow);
+}
+
+TrafficWindow *MainWindow::trafficWindow() const
+{
+    return m_trafficWindow;
 }
 
 void MainWindow::downloadStarted()
@@ -281,8 +355,23 @@ void MainWindow::startScan()
 
 void MainWindow::updateStatus()
 {
-    m_deviceStatus->setText(QStringLiteral("Porta seriale: %1").arg(m_link.deviceName()));
-    m_scanStatus->setText(m_cycle->statusText());
+    m_status->refresh();
+}
+
+// The grid of the screen-sized formula where the client area holds it, shrunk to fit where
+// it does not: every button whole between the toolbar row and the status bar.
+void MainWindow::layOutGrid()
+{
+    const QSize room = pixelsToTwips(m_clientArea->size(), m_clientArea->logicalDpiX(),
+                                     m_clientArea->logicalDpiY());
+    m_grid->layOut(m_geometry->fittedInto(room));
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_clientArea && event->type() == QEvent::Resize && m_geometry)
+        layOutGrid();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -9,28 +9,34 @@
 
 #include <memory>
 
-class QLabel;
-
 namespace testloop {
 
 class AboutWindow;
+class CommunicationCounters;
 class ConfigurationDialog;
 class ConfigurationDownload;
 class DeviceGridWidget;
 class DownloadProgressWindow;
-class ReadingsCommands;
-class ReportPrinter;
+class GridGeometry;
+class LinkRecovery;
+class MainWindowStatus;
 class MessageBoxPrompts;
 class Prompts;
+class ReadingsCommands;
+class ReportPrinter;
 class ScanCycle;
 class SerialLink;
+class TrafficLog;
+class TrafficWindow;
 class Transport;
+class UserPreferences;
 struct LoopData;
 struct SharedState;
 
 // The main window: the fixed controls, the toolbar pictures and the device grid, wired to the
-// scan cycle. It owns the loop tables, the serial link, the grid and the cycle; every decision
-// is theirs, the window only passes on clicks and shows what they report.
+// scan cycle. It owns the loop tables, the serial link, the grid, the cycle and what watches
+// the link (counters, traffic log, recovery); every decision is theirs, the window only passes
+// on clicks and shows what they report.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -47,13 +53,17 @@ public:
     ScanCycle &cycle() { return *m_cycle; }
     DeviceGridWidget &grid() { return *m_grid; }
     ConfigurationDownload &download() { return *m_download; }
+    CommunicationCounters &counters() { return *m_counters; }
+    TrafficLog &traffic() { return *m_traffic; }
+    LinkRecovery &recovery() { return *m_recovery; }
     // The commands behind the file and print pictures, so their dialogs can be replaced.
     ReadingsCommands &readingsCommands() { return *m_readings; }
     ReportPrinter &reportPrinter() { return *m_printer; }
-    // The windows opened from the toolbar, while they are open.
+    // The windows opened from the toolbar and the menu, while they are open.
     ConfigurationDialog *configurationDialog() const;
     AboutWindow *informationWindow() const;
     DownloadProgressWindow *progressWindow() const;
+    TrafficWindow *trafficWindow() const;
 
 public slots:
     // What "INIZIO TEST" does.
@@ -62,13 +72,18 @@ public slots:
     void openConfiguration();
     // "INFORMAZIONI": shows the one information window; a running scan goes on.
     void openInformation();
+    // "Traffico seriale": shows the one traffic window; a running scan goes on.
+    void openTraffic();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void startUp(const MainWindowOptions &options);
+    void layOutGrid();
     void connectLink();
+    void connectRecovery();
     void connectControls();
     void connectCommands();
     void updateStatus();
@@ -80,6 +95,7 @@ private:
     SharedState &m_shared;
     std::unique_ptr<MessageBoxPrompts> m_ownPrompts;
     Prompts &m_prompts;
+    std::unique_ptr<UserPreferences> m_preferences;
     std::unique_ptr<LoopData> m_data;
     std::unique_ptr<SerialLink> m_ownLink; // unless the options bring a line of their own
     Transport &m_link;
@@ -88,16 +104,21 @@ private:
     MainWindowControls m_controls;
     std::unique_ptr<ScanCycle> m_cycle;
     std::unique_ptr<ConfigurationDownload> m_download;
+    std::unique_ptr<CommunicationCounters> m_counters;
+    std::unique_ptr<TrafficLog> m_traffic;
+    std::unique_ptr<LinkRecovery> m_recovery;
     std::unique_ptr<ReadingsCommands> m_readings;
     std::unique_ptr<ReportPrinter> m_printer;
     MainWindowMenu m_menu;
+    MainWindowStatus *m_status = nullptr;
     QString m_configurationPath;
+    QString m_portOverride;
     Timings m_timings;
+    std::unique_ptr<GridGeometry> m_geometry; // the grid the screen's size gives
     QPointer<ConfigurationDialog> m_configuration;
     QPointer<AboutWindow> m_about;
     QPointer<DownloadProgressWindow> m_progress;
-    QLabel *m_deviceStatus;
-    QLabel *m_scanStatus;
+    QPointer<TrafficWindow> m_trafficWindow;
 };
 
 } // namespace testloop

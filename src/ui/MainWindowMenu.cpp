@@ -49,6 +49,9 @@ QList<MainWindowMenu::Entry> MainWindowMenu::panelEntries()
         {QStringLiteral("Mostra risposte centrale"),
          {},
          QStringLiteral("mostra o nasconde la casella con l'ultima risposta ricevuta")},
+        {QStringLiteral("Traffico seriale"), QKeySequence(Qt::CTRL | Qt::Key_T),
+         QStringLiteral("ogni richiesta, risposta, time-out e risposta scartata, al "
+                        "millisecondo")},
     };
 }
 
@@ -115,6 +118,8 @@ MainWindowMenu MainWindowMenu::create(QMenuBar *bar, const MainWindowControls &c
     menu.replyBox = addEntry(panel, panelItems[4], QStringLiteral("actionReplyBox"), {});
     menu.replyBox->setCheckable(true);
     QObject::connect(menu.replyBox, &QAction::toggled, c.replyBox, &QLineEdit::setVisible);
+    // Opened by the main window, which owns the traffic log.
+    menu.traffic = addEntry(panel, panelItems[5], QStringLiteral("actionTraffic"), {});
 
     QMenu *commands = bar->addMenu(QStringLiteral("C&omandi"));
     commands->setObjectName(QStringLiteral("menuComandi"));

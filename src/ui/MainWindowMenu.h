@@ -37,6 +37,7 @@ public:
     QAction *verify = nullptr;
     QAction *lock = nullptr; // checked while the panel lock is on
     QAction *replyBox = nullptr; // checked while the reply box is shown
+    QAction *traffic = nullptr; // "Traffico seriale"
 };
 
 } // namespace testloop

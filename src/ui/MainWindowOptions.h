@@ -21,6 +21,7 @@ struct MainWindowOptions
     QString configurationPath = ConfigurationFileName;
     Timings timings;
     std::optional<QSize> screenSize; // in pixels; default: the primary screen's
+    QString preferencesPath; // what the program remembers for the user; empty: the user's own
 };
 
 } // namespace testloop

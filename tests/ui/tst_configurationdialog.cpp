@@ -122,7 +122,8 @@ void TestConfigurationDialog::controls()
     QCOMPARE(dialog.windowTitle(), u"Configurazione"_s);
     QVERIFY(!dialog.isModal() && dialog.testAttribute(Qt::WA_DeleteOnClose));
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
-    QCOMPARE(dialog.size(), twipsToPixels(QRect(0, 0, 5610, 5820), 96, 96).size());
+    // The designed client area, and the device frame beside it.
+    QCOMPARE(dialog.size(), twipsToPixels(QRect(0, 0, 5640 + 4260 + 120, 5820), 96, 96).size());
     const QList<QWidget *> found
         = dialog.findChildren<QWidget *>(QString::fromLatin1(QTest::currentDataTag()));
     QCOMPARE(found.size(), 1);

@@ -19,6 +19,8 @@ class TestDeviceGrid : public QObject
 private slots:
     void cell_data();
     void cell();
+    void fitted_data();
+    void fitted();
     void twips_data();
     void twips();
     void screenToTwips_data();
@@ -55,6 +57,54 @@ void TestDeviceGrid::cell()
     QFETCH(QRect, expected);
 
     QCOMPARE(GridGeometry(screenTwips).cell(address), expected);
+}
+
+// Screens with a menu bar (25 px), a status bar (25 px) and a title bar (30 px) taken from
+// their height: the grid always lies whole in the room left, below the toolbar row, shrunk only
+// where the screen's grid does not fit; the formula holds exactly where it does.
+void TestDeviceGrid::fitted_data()
+{
+    QTest::addColumn<QSize>("screen"); // pixels at 96 dpi
+    QTest::addColumn<QSize>("room");
+    QTest::addColumn<bool>("shrunk");
+    QTest::newRow("800 x 600") << QSize(800, 600) << QSize(800, 520) << true;
+    QTest::newRow("1024 x 768") << QSize(1024, 768) << QSize(1024, 688) << true;
+    QTest::newRow("1366 x 768") << QSize(1366, 768) << QSize(1366, 688) << true;
+    QTest::newRow("1920 x 1080") << QSize(1920, 1080) << QSize(1920, 1000) << true;
+    QTest::newRow("room as large as the screen") << QSize(1024, 768) << QSize(1024, 768) << false;
+}
+
+void TestDeviceGrid::fitted()
+{
+    QFETCH(QSize, screen);
+    QFETCH(QSize, room);
+    QFETCH(bool, shrunk);
+    constexpr int Twips = 15; // per pixel at 96 dpi
+    const GridGeometry formula(screen * Twips);
+    const GridGeometry grid = formula.fittedInto(room * Twips);
+    QCOMPARE(grid.scale() < 1.0, shrunk);
+    const QRect roomRect(QPoint(0, 0), room * Twips);
+    constexpr int ToolbarBottom = 735;
+    QList<QRect> cells;
+    for (int address = 1; address <= 99; ++address) {
+        const QRect cell = grid.cell(address);
+        QVERIFY2(roomRect.contains(cell), qPrintable(QString::number(address)));
+        QVERIFY(cell.top() >= ToolbarBottom);
+        if (!shrunk)
+            QCOMPARE(cell, formula.cell(address));
+        // No two buttons overlap.
+        for (const QRect &other : std::as_const(cells))
+            QVERIFY2(!other.intersects(cell), qPrintable(QString::number(address)));
+        cells.append(cell);
+    }
+    // The grid keeps its proportions, and fills the room along the side that limits it.
+    const QSize extent = grid.extent();
+    QVERIFY(extent.width() <= roomRect.width() && extent.height() <= roomRect.height());
+    if (shrunk) {
+        const bool fillsWidth = roomRect.width() - extent.width() < formula.cellWidth();
+        const bool fillsHeight = roomRect.height() - extent.height() < formula.cellHeight();
+        QVERIFY(fillsWidth || fillsHeight);
+    }
 }
 
 void TestDeviceGrid::twips_data()

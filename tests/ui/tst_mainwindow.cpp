@@ -26,6 +26,7 @@ private slots:
 
     void fixedControls_data();
     void fixedControls();
+    void gridFollowsTheWindow();
     void startUp();
     void missingConfigurationIsTold();
     void scanPaintsTheLoop();
@@ -63,9 +64,6 @@ void TestMainWindow::fixedControls_data()
                             << QRect(6720, 120, 480, 480) << true;
     QTest::newRow("Image3") << client << QString() << u"STAMPA VALORI ANALOGICI"_s
                             << QRect(9480, 120, 360, 345) << true;
-    // The grid is sized for the 1024 x 768 screen and fills the client area from its corner.
-    QTest::newRow("Command(1)") << u"DeviceGrid"_s << unscanned(1) << u"N° 1"_s
-                                << QRect(1024, 9868, 1024, 1152) << true;
 }
 
 void TestMainWindow::fixedControls()
@@ -95,6 +93,30 @@ void TestMainWindow::fixedControls()
     QWidget *client = control(u"ClientArea"_s);
     const QWidget *hit = client->childAt(widget->mapTo(client, widget->rect().center()));
     QVERIFY(!visible || hit == widget || widget->isAncestorOf(hit));
+}
+
+// Whatever the window's size, every button lies whole in the client area, below the toolbar
+// row; where the window is large enough for the screen's grid, that grid holds as it is.
+void TestMainWindow::gridFollowsTheWindow()
+{
+    QWidget *client = control(u"ClientArea"_s);
+    for (const QSize size : {QSize(800, 600), QSize(1366, 768), QSize(1024, 768)}) {
+        m_window->resize(size);
+        QVERIFY(waitUntil([&] { return m_window->size() == size; }));
+        const QRect room = client->rect();
+        for (int address = 1; address <= 99; ++address) {
+            const QRect cell(deviceButton(address)->mapTo(client, QPoint(0, 0)),
+                             deviceButton(address)->size());
+            QVERIFY2(room.contains(cell),
+                     qPrintable(QStringLiteral("%1 at %2 x %3")
+                                    .arg(address)
+                                    .arg(size.width())
+                                    .arg(size.height())));
+            QVERIFY(cell.top() >= control(u"Frame1"_s)->geometry().bottom());
+        }
+    }
+    m_window->resize(1200, 900); // more than the 1024 x 768 screen's grid needs
+    QVERIFY(waitUntil([&] { return deviceButton(1)->geometry() == QRect(68, 658, 68, 77); }));
 }
 
 void TestMainWindow::startUp()

@@ -1,0 +1,216 @@
+// What a technician uses beside the panel's own commands: the traffic window, the serial device
+// chosen by what it is, the scan summary and the link's return in the status bar, and Qt's own
+// dialogs in Italian.
+#include "link/TrafficLog.h"
+#include "scan/CommunicationCounters.h"
+#include "scan/LinkRecovery.h"
+#include "tests/support/Files.h"
+#include "tests/ui/MainWindowBench.h"
+#include "ui/ConfigurationDialog.h"
+#include "ui/DeviceChooser.h"
+#include "ui/ItalianTranslations.h"
+#include "ui/MessageBoxPrompts.h"
+#include "ui/TrafficWindow.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+
+using namespace testloop;
+using namespace testloop::bench;
+using namespace Qt::StringLiterals;
+using Kind = ExchangeEvent::Kind;
+
+class TestFieldTools
+    : public QObject
+    , public MainWindowBench
+{
+    Q_OBJECT
+private slots:
+    void init() { QVERIFY(setUp()); }
+    void cleanup() { tearDown(); }
+
+    void trafficWindow();
+    void trafficSaveFailureIsTold();
+    void deviceChosenByWhatItIs();
+    void scanSummaryInTheStatusBar();
+    void linkBackResumesTheScan();
+    void downloadMayStartAgain();
+    void questionsInItalian();
+};
+
+void TestFieldTools::trafficWindow()
+{
+    QTest::keyClick(m_window.get(), Qt::Key_T, Qt::ControlModifier);
+    TrafficWindow *traffic = m_window->trafficWindow();
+    QVERIFY(traffic && traffic->isVisible());
+    QCOMPARE(traffic->windowTitle(), u"Traffico seriale"_s);
+    QVERIFY(scanOnePass());
+    QVERIFY(waitUntil([&] { return traffic->viewText().contains(u"→  (j006AQ1099)XZ"_s); }));
+
+    // Paused, the view stands still while the log goes on recording.
+    control<QPushButton>(u"TrafficPause"_s)->click();
+    const QString frozen = traffic->viewText();
+    const quint64 recorded = m_window->traffic().recorded();
+    QVERIFY(scanOnePass());
+    QTest::qWait(300); // longer than the view's refresh
+    QCOMPARE(traffic->viewText(), frozen);
+    QVERIFY(m_window->traffic().recorded() > recorded);
+    control<QPushButton>(u"TrafficPause"_s)->click();
+    QCOMPARE(traffic->viewText().count(u'\n') + 1, m_window->traffic().size());
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"traffico.txt"_s);
+    traffic->setFileChooser([&](QWidget *) { return path; });
+    control<QPushButton>(u"TrafficSave"_s)->click();
+    const QStringList saved = QString::fromUtf8(testfiles::readBytes(path)).split(u'\n');
+    QCOMPARE(saved.size() - 1, m_window->traffic().size()); // each line ends with its line end
+    QCOMPARE(saved.first(), m_window->traffic().line(0));
+    QVERIFY(m_prompts->messages.last().text.startsWith(u"Traffico salvato su file"_s));
+
+    control<QPushButton>(u"TrafficClear"_s)->click();
+    QVERIFY(traffic->viewText().isEmpty());
+    QCOMPARE(m_window->traffic().size(), 0);
+}
+
+void TestFieldTools::trafficSaveFailureIsTold()
+{
+    m_window->openTraffic();
+    QTemporaryDir dir;
+    m_window->trafficWindow()->setFileChooser(
+        [&](QWidget *) { return dir.filePath(u"missing/traffico.txt"_s); });
+    m_window->trafficWindow()->save();
+    QCOMPARE(m_prompts->messages.size(), 1);
+    QCOMPARE(m_prompts->messages[0].icon, Prompts::Icon::Critical);
+    QVERIFY(m_prompts->messages[0].text.startsWith(u"Il traffico non è stato salvato"_s));
+}
+
+// The device is chosen from the system's list or typed; it is remembered for the user at OK,
+// TestLoop.ini keeping its nine lines.
+void TestFieldTools::deviceChosenByWhatItIs()
+{
+    m_window->openConfiguration();
+    DeviceChooser *chooser = m_window->configurationDialog()->deviceChooser();
+    chooser->setPortLister([] {
+        return QList<SerialPortEntry> {
+            {u"/dev/ttyUSB0"_s, u"FT232R USB UART"_s, u"FTDI"_s, u"A10K3XYZ"_s},
+            {u"/dev/ttyS0"_s, {}, {}, {}}};
+    });
+    QListWidget *list = chooser->list();
+    QCOMPARE(list->count(), 3); // "by number" first
+    QCOMPARE(list->item(1)->text(), u"/dev/ttyUSB0 - FT232R USB UART - FTDI - n/s A10K3XYZ"_s);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(1)).center());
+    QCOMPARE(m_shared->chosenDevice, u"/dev/ttyUSB0"_s);
+
+    QTest::keyClicks(chooser->pathBox(), u"1"_s); // typed: /dev/ttyUSB01
+    QCOMPARE(m_shared->chosenDevice, u"/dev/ttyUSB01"_s);
+    QVERIFY(list->selectedItems().isEmpty());
+    m_window->configurationDialog()->controls().okButton->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!m_window->configurationDialog());
+    QCOMPARE(testfiles::readBytes(iniPath()).count("\r\n"), 9);
+
+    // A new run starts with the device remembered.
+    m_window.reset();
+    m_shared->chosenDevice.clear();
+    openWindow(iniPath());
+    QCOMPARE(m_shared->chosenDevice, u"/dev/ttyUSB01"_s);
+    m_window->openConfiguration();
+    QCOMPARE(m_window->configurationDialog()->deviceChooser()->pathBox()->text(),
+             u"/dev/ttyUSB01"_s);
+}
+
+void TestFieldTools::scanSummaryInTheStatusBar()
+{
+    const auto *summary = control<QLabel>(u"ScanSummary"_s);
+    QVERIFY(!summary->isVisible());
+    QVERIFY(scanOnePass());
+    m_panel->queueFault(sim::Fault::Garbage); // the first reply of the next scan is noise
+    // What the status bar says as the second scan asks address 3.
+    QString shown;
+    connect(m_panel.get(), &Transport::exchangeEvent, this, [&](const ExchangeEvent &event) {
+        if (event.kind == Kind::RequestOut && event.tag.address == 3 && shown.isEmpty())
+            shown = summary->isVisible() ? summary->text() : u"hidden"_s;
+    });
+    click(u"Command1"_s);
+    QVERIFY(waitUntil([&] { return !shown.isEmpty(); }));
+    m_window->cycle().halt();
+    QVERIFY2(shown.startsWith(u"Loop 1 · indirizzo 3/99 · giro 1 · risposte valide 9"_s),
+             qPrintable(shown));
+    QVERIFY(!summary->isVisible());
+    // The counters are cleared with the readings.
+    QCOMPARE(m_window->counters().at(1, 1).discardedTotal(), 1);
+    m_prompts->answers = {true};
+    click(u"Image7"_s);
+    QCOMPARE(m_window->counters().loopTotal(1).requests, 0);
+}
+
+void TestFieldTools::linkBackResumesTheScan()
+{
+    bool pulled = false;
+    connect(m_panel.get(), &Transport::exchangeEvent, this, [&](const ExchangeEvent &event) {
+        if (event.kind == Kind::RequestOut && event.tag.address == 5 && !pulled) {
+            pulled = true;
+            m_panel->unplug();
+        }
+    });
+    click(u"Command1"_s);
+    const auto *news = control<QLabel>(u"LinkStatus"_s);
+    QVERIFY(waitUntil([&] { return news->isVisible(); }));
+    QVERIFY2(news->text().contains(u"collegamento perso, in attesa che simulatore torni"_s),
+             qPrintable(news->text()));
+    QCOMPARE(m_prompts->messages.size(), 1); // the loss, told once
+    m_panel->plugIn();
+    QVERIFY(waitUntil([&] { return news->text().contains(u"di nuovo collegato"_s); }));
+    QVERIFY(news->text().endsWith(u"scansione ripresa all'indirizzo 5"_s));
+    QVERIFY(waitForCaption(5, u"N 5\nVA500\n[15] "_s));
+    QCOMPARE(m_prompts->messages.size(), 1);
+    QVERIFY(m_prompts->questions.isEmpty()); // resumed without a question
+}
+
+void TestFieldTools::downloadMayStartAgain()
+{
+    bool pulled = false;
+    connect(m_panel.get(), &Transport::exchangeEvent, this, [&](const ExchangeEvent &event) {
+        if (event.kind == Kind::RequestOut && event.tag.address == 20 && !pulled) {
+            pulled = true;
+            m_panel->unplug();
+        }
+    });
+    m_prompts->answers = {true, true}; // the stop question, then start again
+    m_window->download().start();
+    QVERIFY(waitUntil([&] { return m_window->recovery().isWatching(); }));
+    m_panel->plugIn();
+    QVERIFY(waitUntil([&] {
+        return !m_prompts->messages.isEmpty()
+            && m_prompts->messages.last().text == u"Download completato"_s;
+    }));
+    QCOMPARE(m_prompts->questions.last(),
+             u"Download|Il dispositivo simulatore è di nuovo collegato. Ripetere il download "
+             u"dall'inizio?"_s);
+    QCOMPARE(m_window->loopData().DeviceType.at(99, 1), u"AUTOMATICO"_s);
+}
+
+// Qt's own buttons speak Italian once the translations are installed.
+void TestFieldTools::questionsInItalian()
+{
+    QVERIFY(installItalianTranslations(*qApp));
+    MessageBoxPrompts prompts(m_window.get());
+    QString yes;
+    QTimer::singleShot(0, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        yes = box->button(QMessageBox::Yes)->text().remove(u'&');
+        box->button(QMessageBox::No)->click();
+    });
+    QVERIFY(!prompts.askYesNo(u"Fermare la comunicazione?"_s, u"Stop"_s));
+    QCOMPARE(yes, u"Sì"_s);
+}
+
+QTEST_MAIN(TestFieldTools)
+#include "tst_fieldtools.moc"
