@@ -1,7 +1,7 @@
-// What the grid costs: the 99 device buttons brought up to date from the tables and painted,
-// as after a change of loop or mode or a click on a device button, apart from a grab of the
-// whole window.
-//   bench_grid -platform offscreen
+// What the main window costs: the 99 device buttons brought up to date from the tables and
+// painted, as after a change of loop or mode or a click on a device button, apart from a grab
+// of the whole window; and a scan with the traffic window open against closed.
+//   bench_window -platform offscreen
 #include "bench/Figures.h"
 #include "loopdata/LoopTables.h"
 #include "loopdata/SharedState.h"
@@ -11,6 +11,7 @@
 #include "ui/MainWindow.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QPixmap>
 #include <QTemporaryDir>
 
@@ -27,10 +28,15 @@ int main(int argc, char *argv[])
         return 1;
     ini.write(" 1 \r\nj00\r\n 3 \r\n 200 \r\n 1500 \r\n 400 \r\n 200 \r\n 2500 \r\n 400 \r\n");
     ini.close();
-    sim::ResponderTransport panel {sim::Installation {}};
+    sim::Installation installation;
+    for (int address = 1; address <= 99; ++address)
+        installation.setSensor(1, address, sim::Sensor {});
+    sim::ResponderTransport panel {installation};
     SharedState shared;
     MainWindowOptions options;
     options.configurationPath = ini.fileName();
+    options.timings.requestPause = std::chrono::milliseconds(0);
+    options.preferencesPath = dir.filePath(QStringLiteral("preferenze.ini"));
     options.screenSize = QSize(1280, 1024);
     options.transport = &panel;
     MainWindow window(shared, options);
@@ -59,5 +65,31 @@ int main(int argc, char *argv[])
         window.grab();
     });
     print("Grid: the same with a grab of the whole window", grab, "ms");
+
+    // Exchanges per second of a scan with the pause at 0, the traffic window closed and open.
+    const auto rate = [&] {
+        constexpr int Count = 20000;
+        int sent = 0;
+        QEventLoop loop;
+        QElapsedTimer clock;
+        const auto counting = QObject::connect(
+            &panel, &Transport::exchangeEvent, &loop, [&](const ExchangeEvent &event) {
+                if (event.kind == ExchangeEvent::Kind::RequestOut && ++sent == Count)
+                    loop.quit();
+            });
+        clock.start();
+        window.cycle().start();
+        loop.exec();
+        window.cycle().halt();
+        QObject::disconnect(counting);
+        return Count / (double(clock.nsecsElapsed()) / 1e9);
+    };
+    const double closed = rate();
+    window.openTraffic();
+    QApplication::processEvents();
+    const double open = rate();
+    print("Scan with the traffic window closed", closed, "exchanges/s");
+    print("Scan with the traffic window open, against closed", 100 * open / closed, "%", ">= 95 %",
+          open >= 0.95 * closed);
     return 0;
 }
