@@ -41,8 +41,10 @@ bool ResponderTransport::writeDevice(const QByteArray &bytes)
 {
     m_requests.append(bytes);
     const SimulatedPanel::Answer answer = m_panel.answer(bytes);
-    if (!answer.reply.isEmpty())
+    if (!answer.reply.isEmpty()) {
+        ++m_underWay;
         deliver(m_panel.pieces(answer.reply), answer.reply, answer.delay);
+    }
     return true;
 }
 
@@ -54,8 +56,10 @@ void ResponderTransport::deliver(QList<QByteArray> pieces, QByteArray reply,
     QTimer::singleShot(delay, Qt::PreciseTimer, this,
                        [this, pieces = std::move(pieces), reply = std::move(reply)]() mutable {
                            const QByteArray piece = pieces.takeFirst();
-                           if (pieces.isEmpty())
+                           if (pieces.isEmpty()) {
                                m_replies.append(reply);
+                               --m_underWay;
+                           }
                            if (m_open)
                                gather(piece);
                            if (!pieces.isEmpty())

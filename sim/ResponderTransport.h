@@ -39,6 +39,8 @@ public:
     const QList<QByteArray> &requests() const { return m_requests; }
     const QList<QByteArray> &replies() const { return m_replies; }
     qsizetype openCount() const { return m_openCount; }
+    // Replies on their way: scheduled and not yet wholly delivered (or lost).
+    int repliesUnderWay() const { return m_underWay; }
 
 protected:
     std::optional<PortFailure> openDevice() override;
@@ -53,6 +55,7 @@ private:
     bool m_open = false;
     bool m_plugged = true;
     qsizetype m_openCount = 0;
+    int m_underWay = 0;
     QList<QByteArray> m_requests;
     QList<QByteArray> m_replies;
 };

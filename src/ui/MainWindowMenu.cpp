@@ -69,16 +69,26 @@ QList<MainWindowMenu::Entry> MainWindowMenu::commandEntries()
 
 QString MainWindowMenu::helpText()
 {
-    QString text = QStringLiteral("MENU CENTRALE:");
-    for (const Entry &entry : panelEntries())
-        text += QStringLiteral("\n  %1 - %2").arg(entry.text, entry.explanation);
-    text += QStringLiteral("\nMENU COMANDI E TASTI:");
-    for (const Entry &entry : commandEntries()) {
+    const auto line = [](const Entry &entry) {
         const QString keys = entry.shortcut.isEmpty()
             ? QString()
             : QStringLiteral(" (%1)").arg(entry.shortcut.toString(QKeySequence::NativeText));
-        text += QStringLiteral("\n  %1%2 - %3").arg(entry.text, keys, entry.explanation);
-    }
+        return QStringLiteral("\n  %1%2 - %3").arg(entry.text, keys, entry.explanation);
+    };
+    QString text = QStringLiteral("MENU CENTRALE:");
+    for (const Entry &entry : panelEntries())
+        text += line(entry);
+    text += QStringLiteral("\nMENU COMANDI E TASTI:");
+    for (const Entry &entry : commandEntries())
+        text += line(entry);
+    text += QStringLiteral(
+        "\nALTRE FUNZIONI:"
+        "\n  CONFIGURAZIONE - scelta del dispositivo seriale dall'elenco delle porte o per percorso"
+        "\n  Barra di stato - dispositivo in uso; durante la scansione loop, indirizzo, giro, "
+        "tempo dell'ultimo giro e risposte valide"
+        "\n  Cavo scollegato - la scansione si ferma e riprende da sola dallo stesso indirizzo "
+        "quando il dispositivo torna"
+        "\n  Griglia - i 99 pulsanti restano sempre interi nella finestra");
     return text;
 }
 

@@ -102,7 +102,8 @@ struct EngineBench
         const bool reached = waitUntil([&] { return scanRequests() >= count; });
         QObject::disconnect(halting);
         cycle.halt();
-        return reached;
+        // The reply to the last request, lost on the closed port, is out of the way.
+        return reached && waitUntil([&] { return link.repliesUnderWay() == 0; });
     }
 
     qsizetype eventCount(testloop::ExchangeEvent::Kind kind) const

@@ -121,7 +121,9 @@ public:
         click(QStringLiteral("Command1"));
         const bool passed = waitUntil([&] { return firsts == 2; });
         QObject::disconnect(stop);
-        return passed && !m_window->cycle().isRunning();
+        // The reply to the last request, lost on the closed port, is out of the way.
+        return passed && !m_window->cycle().isRunning()
+            && waitUntil([&] { return m_panel->repliesUnderWay() == 0; });
     }
 
 protected:
