@@ -32,6 +32,7 @@ public:
     void setColour(int, ButtonColour) override { }
     void setToolTip(int, const QString &) override { }
     void setVisible(int, bool) override { }
+    void setMarked(int, bool) override { }
 };
 
 class YesPrompts : public Prompts

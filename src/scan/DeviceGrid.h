@@ -16,6 +16,8 @@ public:
     virtual void setColour(int address, ButtonColour colour) = 0;
     virtual void setToolTip(int address, const QString &toolTip) = 0;
     virtual void setVisible(int address, bool visible) = 0;
+    // Marks a button whose reading moved beyond the drift limit since the reference visit.
+    virtual void setMarked(int address, bool marked) = 0;
 };
 
 } // namespace testloop

@@ -5,6 +5,7 @@
 #include "loopdata/LoopTables.h"
 #include "loopdata/NumberText.h"
 #include "loopdata/SharedState.h"
+#include "scan/AddressFacts.h"
 #include "scan/DeviceGrid.h"
 #include "scan/GridPainter.h"
 #include "scan/Prompts.h"
@@ -168,6 +169,26 @@ void ScanCycle::SendScanRequest()
     m_pauseTimer.start(m_timings.requestPause);
 }
 
+void ScanCycle::setSkipUnused(bool skip)
+{
+    m_skipUnused = skip;
+    m_painter->setSkipUnused(skip);
+}
+
+void ScanCycle::setReference(const LoopData *reference, int limit)
+{
+    m_painter->setReference(reference, limit);
+}
+
+// In test mode the addresses left out of the test; with the skipping on, the addresses the
+// download found unused.
+bool ScanCycle::passesOver(int address) const
+{
+    if (m_mode == ScanMode::SensorTest)
+        return m_data.NotActivated.at(address, selectedLoop()) == 1;
+    return m_skipUnused && m_data.DeviceType.at(address, selectedLoop()) == UnusedType;
+}
+
 bool ScanCycle::chooseAddress()
 {
     for (int tried = 0; tried <= LastAddress; ++tried) {
@@ -178,8 +199,7 @@ bool ScanCycle::chooseAddress()
             ++m_pass;
         }
         ScanAddressText = protocol::twoDigitAddress(ScanAddress);
-        if (m_mode != ScanMode::SensorTest
-            || m_data.NotActivated.at(ScanAddress, selectedLoop()) != 1)
+        if (!passesOver(ScanAddress))
             return true;
         ++ScanAddress;
     }
@@ -189,10 +209,13 @@ bool ScanCycle::chooseAddress()
 void ScanCycle::sendChosenRequest()
 {
     if (!chooseAddress()) {
-        // Every address of this loop is left out of the test (the loop was changed during
-        // a test): stop instead of searching for ever.
+        // Every address of this loop is passed over (the loop was changed during a test, or
+        // the download found the whole loop unused): stop instead of searching for ever.
         halt();
-        m_prompts.showMessage(NoSensorActivated, QString(), Prompts::Icon::Information);
+        m_prompts.showMessage(m_mode == ScanMode::SensorTest
+                                  ? NoSensorActivated
+                                  : QStringLiteral("nessun indirizzo configurato su questo loop"),
+                              QString(), Prompts::Icon::Information);
         return;
     }
     const Settings &settings = m_shared.settings;

@@ -44,6 +44,13 @@ public:
     ~ScanCycle() override;
 
     ScanMode mode() const { return m_mode; }
+    // "Salta indirizzi non configurati": the scan passes over the addresses the download found
+    // unused, and their buttons show "assente". Redraw separately.
+    void setSkipUnused(bool skip);
+    bool skipsUnused() const { return m_skipUnused; }
+    // The readings of an earlier visit the buttons show their drift from (nothing: none), and
+    // the drift beyond which a button is marked. Redraw separately.
+    void setReference(const LoopData *reference, int limit);
     // The device-kind option; redraw separately with RefreshGrid(RedrawSelectedLoop).
     void setMode(ScanMode mode) { m_mode = mode; }
 
@@ -104,6 +111,7 @@ private:
     bool storeSensorReading(int address, int loop, qint16 stored, qint16 current);
     int selectedLoop() const;
     bool chooseAddress();
+    bool passesOver(int address) const;
     void setActivity(Activity activity);
     void stopExchange();
     void stopWith(const QString &reason);
@@ -121,6 +129,7 @@ private:
     std::unique_ptr<GridPainter> m_painter;
     Timings m_timings;
     ScanMode m_mode = ScanMode::Sensors;
+    bool m_skipUnused = false;
     Activity m_activity = Activity::Idle;
     QTimer m_replyTimer; // Timer1: the time allowed for the panel's reply
     QTimer m_pauseTimer; // the pause before each request

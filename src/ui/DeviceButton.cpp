@@ -89,9 +89,9 @@ void DeviceButton::setColour(ButtonColour colour)
     update();
 }
 
-QColor DeviceButton::backgroundColour() const
+QColor DeviceButton::colourOf(ButtonColour colour, const QPalette &palette)
 {
-    switch (m_colour) {
+    switch (colour) {
     case ButtonColour::Red:
         return QColor(255, 0, 0);
     case ButtonColour::Yellow:
@@ -105,7 +105,28 @@ QColor DeviceButton::backgroundColour() const
     case ButtonColour::ButtonFace:
         break;
     }
-    return palette().color(QPalette::Button);
+    return palette.color(QPalette::Button);
+}
+
+QColor DeviceButton::backgroundColour() const
+{
+    return colourOf(m_colour, palette());
+}
+
+void DeviceButton::setMarked(bool marked)
+{
+    if (marked == m_marked)
+        return;
+    m_marked = marked;
+    update();
+}
+
+void DeviceButton::setSelected(bool selected)
+{
+    if (selected == m_selected)
+        return;
+    m_selected = selected;
+    update();
 }
 
 QSize DeviceButton::sizeHint() const
@@ -136,6 +157,14 @@ void DeviceButton::paintEvent(QPaintEvent *)
     for (const QStaticText &line : std::as_const(m_lines)) {
         painter.drawStaticText(QPointF((width() - line.size().width()) / 2, top) + offset, line);
         top += lineHeight;
+    }
+    if (m_marked) {
+        painter.setPen(QPen(QColor(0, 0, 255), 3));
+        painter.drawRect(rect().adjusted(2, 2, -3, -3));
+    }
+    if (m_selected) {
+        painter.setPen(QPen(Qt::black, 2, Qt::DotLine));
+        painter.drawRect(rect().adjusted(5, 5, -6, -6));
     }
 }
 

@@ -25,6 +25,15 @@ public:
 
     // The colour a button of the given state is painted in; ButtonFace follows the palette.
     QColor backgroundColour() const;
+    // The grid's colour of a state, as every picture of the grid paints it.
+    static QColor colourOf(ButtonColour colour, const QPalette &palette);
+
+    // A reading that moved beyond the drift limit since the reference visit: a thick blue frame.
+    void setMarked(bool marked);
+    bool isMarked() const { return m_marked; }
+    // The button chosen in a list: a dotted frame.
+    void setSelected(bool selected);
+    bool isSelected() const { return m_selected; }
 
     QSize sizeHint() const override;
 
@@ -37,6 +46,8 @@ protected:
 private:
     int m_address;
     ButtonColour m_colour = ButtonColour::ButtonFace;
+    bool m_marked = false;
+    bool m_selected = false;
     // The caption's lines laid out, for the caption and font they were laid out for.
     QList<QStaticText> m_lines;
     QString m_linesFor;

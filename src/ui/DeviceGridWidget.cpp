@@ -16,6 +16,11 @@ DeviceGridWidget::DeviceGridWidget(QWidget *parent)
         auto *button = new DeviceButton(address, this);
         button->hide();
         connect(button, &DeviceButton::clicked, this, [this, address] { emit clicked(address); });
+        // A right click asks for the device's details; a button takes no right click of its
+        // own, so the left click keeps its meaning.
+        button->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(button, &QWidget::customContextMenuRequested, this,
+                [this, address] { emit detailRequested(address); });
         m_buttons[std::size_t(address - 1)] = button;
     }
 }
@@ -78,6 +83,21 @@ void DeviceGridWidget::setVisible(int address, bool visible)
 {
     if (DeviceButton *target = button(address))
         target->setVisible(visible);
+}
+
+void DeviceGridWidget::setMarked(int address, bool marked)
+{
+    if (DeviceButton *target = button(address))
+        target->setMarked(marked);
+}
+
+void DeviceGridWidget::select(int address)
+{
+    if (DeviceButton *previous = button(m_selected))
+        previous->setSelected(false);
+    m_selected = button(address) ? address : 0;
+    if (DeviceButton *chosen = button(m_selected))
+        chosen->setSelected(true);
 }
 
 } // namespace testloop

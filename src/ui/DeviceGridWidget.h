@@ -33,6 +33,10 @@ public:
     void setColour(int address, ButtonColour colour) override;
     void setToolTip(int address, const QString &toolTip) override;
     void setVisible(int address, bool visible) override;
+    void setMarked(int address, bool marked) override;
+    // Chooses one button, as a list's row does; 0 chooses none.
+    void select(int address);
+    int selected() const { return m_selected; }
     using QWidget::setToolTip;
     using QWidget::setVisible;
 
@@ -41,9 +45,12 @@ public:
 
 signals:
     void clicked(int address);
+    // A right click on a device button.
+    void detailRequested(int address);
 
 private:
     std::array<DeviceButton *, ButtonCount> m_buttons {};
+    int m_selected = 0;
 };
 
 } // namespace testloop

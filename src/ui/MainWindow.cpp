@@ -18,6 +18,7 @@
 #include "ui/MessageBoxPrompts.h"
 #include "ui/PictureButton.h"
 #include "ui/PortMessages.h"
+#include "ui/ReadingViews.h"
 #include "ui/ReadingsCommands.h"
 #include "ui/ReportPrinter.h"
 #include "ui/TrafficWindow.h"
@@ -103,6 +104,9 @@ MainWindow::MainWindow(SharedState &shared, MainWindowOptions options, Prompts *
     m_clientArea->setMinimumSize(twipsToPixels(SmallestClientTwips.width(), logicalDpiX()),
                                  twipsToPixels(SmallestClientTwips.height(), logicalDpiY()));
     m_menu = MainWindowMenu::create(menuBar(), m_controls);
+    m_readingViews = new ReadingViews(menuBar(),
+                                      {*m_data, m_shared, *m_counters, *m_cycle, *m_grid, m_link,
+                                       *m_preferences, m_prompts, this});
     m_status = new MainWindowStatus(statusBar(), m_link, *m_cycle, *m_counters, m_shared);
 
     if (m_ownLink)
@@ -283,6 +287,7 @@ void MainWindow::openConfiguration()
                 [this](const QString &code) {
                     m_controls.boardCode->setText(code);
                     m_preferences->setChosenDevice(m_shared.chosenDevice);
+                    m_readingViews->refresh(); // the thresholds may have changed
                 });
         connect(m_configuration, &ConfigurationDialog::deviceChosen, this,
                 [this](const QString &device) {
@@ -300,7 +305,7 @@ void MainWindow::openInformation()
 {
     if (!m_about) {
         m_about = new AboutWindow(m_prompts, this);
-        auto *keys = new QLabel(MainWindowMenu::helpText());
+        auto *keys = new QLabel(MainWindowMenu::helpText() + u'\n' + ReadingViews::helpText());
         keys->setObjectName(QStringLiteral("MenuHelp"));
         m_about->addSection(keys);
     }

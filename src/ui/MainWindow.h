@@ -22,6 +22,7 @@ class LinkRecovery;
 class MainWindowStatus;
 class MessageBoxPrompts;
 class Prompts;
+class ReadingViews;
 class ReadingsCommands;
 class ReportPrinter;
 class ScanCycle;
@@ -59,6 +60,8 @@ public:
     // The commands behind the file and print pictures, so their dialogs can be replaced.
     ReadingsCommands &readingsCommands() { return *m_readings; }
     ReportPrinter &reportPrinter() { return *m_printer; }
+    // The views of the readings behind the "Letture" menu.
+    ReadingViews &readingViews() { return *m_readingViews; }
     // The windows opened from the toolbar and the menu, while they are open.
     ConfigurationDialog *configurationDialog() const;
     AboutWindow *informationWindow() const;
@@ -110,6 +113,7 @@ private:
     std::unique_ptr<ReadingsCommands> m_readings;
     std::unique_ptr<ReportPrinter> m_printer;
     MainWindowMenu m_menu;
+    ReadingViews *m_readingViews = nullptr;
     MainWindowStatus *m_status = nullptr;
     QString m_configurationPath;
     QString m_portOverride;

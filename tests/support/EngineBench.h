@@ -4,6 +4,7 @@
 #include "link/PanelProtocol.h"
 #include "loopdata/LoopTables.h"
 #include "loopdata/SharedState.h"
+#include "scan/CommunicationCounters.h"
 #include "scan/ConfigurationDownload.h"
 #include "scan/ScanCycle.h"
 #include "sim/ResponderTransport.h"
@@ -112,6 +113,14 @@ struct EngineBench
                              [kind](const testloop::ExchangeEvent &e) { return e.kind == kind; });
     }
 
+    // The communication counters of the bench, made on first use.
+    testloop::CommunicationCounters &counters()
+    {
+        if (!m_counters)
+            m_counters = std::make_unique<testloop::CommunicationCounters>(link);
+        return *m_counters;
+    }
+
     testloop::SharedState shared;
     std::unique_ptr<testloop::LoopData> data;
     FakeGrid grid;
@@ -120,6 +129,9 @@ struct EngineBench
     testloop::ScanCycle cycle;
     testloop::ConfigurationDownload download;
     QList<testloop::ExchangeEvent> events;
+
+private:
+    std::unique_ptr<testloop::CommunicationCounters> m_counters;
 };
 
 // "1.01" .. for the addresses from..to of a loop.

@@ -17,6 +17,7 @@ public:
         testloop::ButtonColour colour = testloop::ButtonColour::ButtonFace;
         QString toolTip;
         bool visible = true;
+        bool marked = false;
         QStringList captions; // every caption in the order it was set
     };
 
@@ -42,6 +43,11 @@ public:
     {
         if (Button *b = button(address))
             b->visible = visible;
+    }
+    void setMarked(int address, bool marked) override
+    {
+        if (Button *b = button(address))
+            b->marked = marked;
     }
 
     const Button &at(int address) const { return buttons[std::size_t(address - 1)]; }

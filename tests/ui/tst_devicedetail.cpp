@@ -1,0 +1,437 @@
+// The device detail window: what it says of a sensor and of a module from known tables and
+// communication counters, the chart of the distribution with the grid's regions and the latest
+// reading, following another address or loop, and the right click on the grid that asks for it.
+#include "loopdata/LoopTables.h"
+#include "loopdata/SharedState.h"
+#include "scan/CommunicationCounters.h"
+#include "sim/ResponderTransport.h"
+#include "ui/DeviceButton.h"
+#include "ui/DeviceDetailWindow.h"
+#include "ui/DeviceGridWidget.h"
+#include "ui/GridGeometry.h"
+
+#include <QAreaSeries>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPointer>
+#include <QTest>
+#include <QValueAxis>
+
+#include <map>
+#include <memory>
+
+using namespace testloop;
+using namespace Qt::StringLiterals;
+using Kind = ExchangeEvent::Kind;
+
+Q_DECLARE_METATYPE(testloop::DeviceSide)
+Q_DECLARE_METATYPE(testloop::ReadingRegion)
+Q_DECLARE_METATYPE(testloop::Settings)
+
+namespace {
+
+constexpr int Sensor = 5; // loop 1
+constexpr int Module = 10; // loop 1
+
+// A region as the chart draws it: its colour and the stretch of the x axis it covers.
+struct Shade
+{
+    ButtonColour colour;
+    double from;
+    double to;
+    friend bool operator==(const Shade &, const Shade &) = default;
+};
+
+ButtonColour colourOf(const QColor &colour)
+{
+    for (const ButtonColour c : {ButtonColour::Red, ButtonColour::Yellow, ButtonColour::Green}) {
+        DeviceButton sample(0);
+        sample.setColour(c);
+        if (sample.backgroundColour().rgb() == colour.rgb())
+            return c;
+    }
+    return ButtonColour::ButtonFace;
+}
+
+// The tables and counters of a known installation: sensor 5 and module 10 of loop 1.
+struct Bench
+{
+    Bench()
+    {
+        LoopData &d = *data;
+        d.DeviceType.set(Sensor, 1, u"OTTICO"_s);
+        d.DeviceZone.set(Sensor, 1, 3);
+        d.DeviceText.set(Sensor, 1, u"UFFICIO 3            "_s);
+        d.SensorAnalogue.set(Sensor, 1, 450);
+        d.SensorCurrent.set(Sensor, 1, 15);
+        d.SensorReadCount.set(Sensor, 1, 8);
+        d.OkCount.set(Sensor, 1, 5);
+        d.OutOfRangeCount.set(Sensor, 1, 2);
+        d.FaultCount.set(Sensor, 1, 1);
+        for (const qint16 reading : {430, 440, 460, 450}) // the ring goes round once
+            d.pushLastReading(Sensor, 1, reading);
+        for (const auto &[reading, count] : sensorCounts)
+            d.SensorHistogram.set(reading, Sensor, 1, qint16(count));
+
+        d.DeviceType.set(Module, 1, u"PULSANTE"_s);
+        d.DeviceZone.set(Module, 1, 4);
+        d.ModuleAnalogue.set(Module, 1, 500);
+        d.ModuleCurrent.set(Module, 1, 15);
+        for (const auto &[reading, count] : moduleCounts)
+            d.ModuleHistogram.set(reading, Module, 1, qint16(count));
+
+        // Sensor 5: two valid replies after 12.5 and 20.5 ms, a time-out, a reply from the
+        // other loop and a re-read.
+        exchange(Sensor, 1000, Kind::ReplyAccepted, 13500);
+        exchange(Sensor, 100000, Kind::ReplyAccepted, 120500);
+        exchange(Sensor, 200000, Kind::TimedOut, 0);
+        exchange(Sensor, 300000, Kind::ReplyDiscarded, 0);
+        link.report(ExchangeEvent::now(Kind::ReRead, {ExchangeTag::Kind::Scan, 1, Sensor}));
+    }
+
+    void exchange(int address, qint64 requestUs, Kind outcome, qint64 outcomeUs)
+    {
+        const ExchangeTag tag {ExchangeTag::Kind::Scan, 1, address};
+        ExchangeEvent request = ExchangeEvent::now(Kind::RequestOut, tag);
+        request.elapsedUs = requestUs;
+        link.report(request);
+        ExchangeEvent result = ExchangeEvent::now(outcome, tag);
+        result.elapsedUs = outcomeUs;
+        result.reason = DiscardReason::OtherLoop;
+        link.report(result);
+    }
+
+    QString text(const DeviceDetailWindow &window, const QString &name) const
+    {
+        const auto *label = window.findChild<QLabel *>(name);
+        return label ? label->text() : u"(no label %1)"_s.arg(name);
+    }
+
+    const std::map<int, int> sensorCounts {{100, 1}, {440, 2}, {450, 4}, {460, 1}, {1700, 1}};
+    // 0 and 100 are faults; 300, 400 and 2600 out of range (400 is the lower limit itself,
+    // which the grid does not paint green); 500 in range.
+    const std::map<int, int> moduleCounts {{0, 1},   {100, 1}, {300, 2},
+                                           {400, 1}, {500, 4}, {2600, 2}};
+    SharedState shared;
+    std::unique_ptr<LoopData> data = std::make_unique<LoopData>();
+    sim::ResponderTransport link {sim::Installation()};
+    CommunicationCounters counters {link};
+};
+
+template<typename T> T *series(const DeviceDetailWindow &window, const QString &name)
+{
+    for (QAbstractSeries *s : window.chartView()->chart()->series()) {
+        if (s->objectName() == name)
+            return qobject_cast<T *>(s);
+    }
+    return nullptr;
+}
+
+// The readings the histogram series rises at, with their heights.
+std::map<int, int> spikes(const DeviceDetailWindow &window)
+{
+    std::map<int, int> found;
+    for (const QPointF &point : series<QLineSeries>(window, u"DetailHistogram"_s)->points()) {
+        if (point.y() > 0)
+            found[int(point.x())] = int(point.y());
+    }
+    return found;
+}
+
+QList<Shade> shades(const DeviceDetailWindow &window)
+{
+    QList<Shade> found;
+    for (QAbstractSeries *s : window.chartView()->chart()->series()) {
+        if (const auto *area = qobject_cast<QAreaSeries *>(s)) {
+            const QList<QPointF> edge = area->upperSeries()->points();
+            found.append({colourOf(area->brush().color()), edge.first().x(), edge.last().x()});
+        }
+    }
+    return found;
+}
+
+QValueAxis *axisX(const DeviceDetailWindow &window)
+{
+    return qobject_cast<QValueAxis *>(
+        window.chartView()->chart()->axes(Qt::Horizontal).constFirst());
+}
+
+} // namespace
+
+class TestDeviceDetail : public QObject
+{
+    Q_OBJECT
+private slots:
+    void regions_data();
+    void regions();
+    void texts_data();
+    void texts();
+    void chart_data();
+    void chart();
+    void zoom();
+    void follows();
+    void rightClick();
+};
+
+void TestDeviceDetail::regions_data()
+{
+    QTest::addColumn<DeviceSide>("side");
+    QTest::addColumn<Settings>("settings");
+    QTest::addColumn<QList<ReadingRegion>>("expected");
+    const Settings usual;
+    using enum ButtonColour;
+    QTest::newRow("sensor") << DeviceSide::Sensor << usual
+                            << QList<ReadingRegion> {{Red, 0, 199},
+                                                     {Yellow, 200, 401},
+                                                     {Green, 402, 1500},
+                                                     {Yellow, 1501, 4000}};
+    QTest::newRow("module") << DeviceSide::Module << usual
+                            << QList<ReadingRegion> {{Red, 0, 199},
+                                                     {Yellow, 200, 401},
+                                                     {Green, 402, 2500},
+                                                     {Yellow, 2501, 4000}};
+    Settings noFault;
+    noFault.GSMax = 0;
+    noFault.GMMax = 0;
+    QTest::newRow("module: 0 is a fault whatever the threshold")
+        << DeviceSide::Module << noFault
+        << QList<ReadingRegion> {
+               {Red, 0, 0}, {Yellow, 1, 401}, {Green, 402, 2500}, {Yellow, 2501, 4000}};
+    QTest::newRow("sensor: 0 is no fault without a threshold")
+        << DeviceSide::Sensor << noFault
+        << QList<ReadingRegion> {{Yellow, 0, 401}, {Green, 402, 1500}, {Yellow, 1501, 4000}};
+    Settings crossed; // the range wins over the fault threshold
+    crossed.GSMax = 500;
+    crossed.VaSMin = 300;
+    crossed.VaSMax = 700;
+    QTest::newRow("sensor: thresholds out of order")
+        << DeviceSide::Sensor << crossed
+        << QList<ReadingRegion> {{Red, 0, 301}, {Green, 302, 700}, {Yellow, 701, 4000}};
+}
+
+void TestDeviceDetail::regions()
+{
+    QFETCH(DeviceSide, side);
+    QFETCH(Settings, settings);
+    QFETCH(QList<ReadingRegion>, expected);
+    QCOMPARE(readingRegions(side, settings, MaxHistogramReading), expected);
+}
+
+void TestDeviceDetail::texts_data()
+{
+    QTest::addColumn<DeviceSide>("side");
+    QTest::addColumn<int>("address");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("text");
+    const auto sensor = [](const char *name, const char *label, const QString &text) {
+        QTest::newRow(name) << DeviceSide::Sensor << Sensor << QString::fromLatin1(label) << text;
+    };
+    sensor("sensor: loop", "DetailLoop", u"1"_s);
+    sensor("sensor: address", "DetailAddress", u"5"_s);
+    sensor("sensor: kind", "DetailKind", u"Sensore"_s);
+    sensor("sensor: type", "DetailType", u"OTTICO"_s);
+    sensor("sensor: zone", "DetailZone", u"3"_s);
+    sensor("sensor: description", "DetailDescription", u"UFFICIO 3"_s);
+    sensor("sensor: verdict", "DetailVerdict", u"OK"_s);
+    sensor("sensor: analogue", "DetailAnalogue", u"450"_s);
+    sensor("sensor: current", "DetailCurrent", u"15"_s);
+    sensor("sensor: last three, newest first", "DetailLastReadings", u"450  ·  460  ·  440"_s);
+    sensor("sensor: counted", "DetailCounted", u"8"_s);
+    sensor("sensor: in range", "DetailInRange", u"5 (62,5 %)"_s);
+    sensor("sensor: out of range", "DetailOutOfRange", u"2 (25,0 %)"_s);
+    sensor("sensor: faulty", "DetailFaulty", u"1 (12,5 %)"_s);
+    sensor("sensor: fault threshold", "DetailFaultThreshold", u"200"_s);
+    sensor("sensor: lower limit", "DetailLowerLimit", u"400"_s);
+    sensor("sensor: upper limit", "DetailUpperLimit", u"1500"_s);
+    sensor("sensor: requests", "DetailRequests", u"4"_s);
+    sensor("sensor: valid", "DetailValidReplies", u"2 (50,0 %)"_s);
+    sensor("sensor: time-outs", "DetailTimeouts", u"1 (25,0 %)"_s);
+    sensor("sensor: discarded", "DetailDiscarded",
+           u"1 (altro loop 1, incomplete 0, non valide 0, non attese 0)"_s);
+    sensor("sensor: re-reads", "DetailReReads", u"1"_s);
+    sensor("sensor: last response", "DetailLastResponse", u"20,5 ms"_s);
+    sensor("sensor: mean response", "DetailMeanResponse", u"16,5 ms"_s);
+
+    const auto module = [](const char *name, const char *label, const QString &text) {
+        QTest::newRow(name) << DeviceSide::Module << Module << QString::fromLatin1(label) << text;
+    };
+    module("module: kind", "DetailKind", u"Modulo"_s);
+    module("module: type", "DetailType", u"PULSANTE"_s);
+    module("module: no description", "DetailDescription", u"—"_s);
+    module("module: analogue", "DetailAnalogue", u"500"_s);
+    module("module: no ring of readings", "DetailLastReadings", u"—"_s);
+    module("module: counted from the distribution", "DetailCounted", u"11"_s);
+    module("module: in range", "DetailInRange", u"4 (36,4 %)"_s);
+    module("module: out of range", "DetailOutOfRange", u"5 (45,5 %)"_s);
+    module("module: faulty", "DetailFaulty", u"2 (18,2 %)"_s);
+    module("module: upper limit", "DetailUpperLimit", u"2500"_s);
+    module("module: no requests", "DetailRequests", u"0"_s);
+    module("module: no response time", "DetailMeanResponse", u"—"_s);
+
+    QTest::newRow("empty address")
+        << DeviceSide::Sensor << 6 << u"DetailVerdict"_s << u"NON RISPONDE"_s;
+    QTest::newRow("empty address: no download")
+        << DeviceSide::Sensor << 6 << u"DetailZone"_s << u"—"_s;
+    QTest::newRow("empty address: nothing counted")
+        << DeviceSide::Sensor << 6 << u"DetailInRange"_s << u"0"_s;
+}
+
+void TestDeviceDetail::texts()
+{
+    QFETCH(DeviceSide, side);
+    QFETCH(int, address);
+    QFETCH(QString, label);
+    QFETCH(QString, text);
+    Bench b;
+    DeviceDetailWindow window(*b.data, b.shared, b.counters);
+    window.showAddress(address, side);
+    QCOMPARE(b.text(window, label), text);
+}
+
+void TestDeviceDetail::chart_data()
+{
+    QTest::addColumn<DeviceSide>("side");
+    QTest::addColumn<int>("address");
+    QTest::newRow("sensor") << DeviceSide::Sensor << Sensor;
+    QTest::newRow("module") << DeviceSide::Module << Module;
+}
+
+// The spikes are the distribution; the regions are the grid's colours with their edges half a
+// unit past the last reading of each colour; the marker stands at the latest reading.
+void TestDeviceDetail::chart()
+{
+    QFETCH(DeviceSide, side);
+    QFETCH(int, address);
+    Bench b;
+    DeviceDetailWindow window(*b.data, b.shared, b.counters);
+    window.showAddress(address, side);
+    const bool sensor = side == DeviceSide::Sensor;
+
+    QCOMPARE(spikes(window), sensor ? b.sensorCounts : b.moduleCounts);
+    const Settings &s = b.shared.settings;
+    const double fault = sensor ? s.GSMax : s.GMMax;
+    const double lower = sensor ? s.VaSMin : s.VaMMin;
+    const double upper = sensor ? s.VaSMax : s.VaMMax;
+    const QValueAxis *x = axisX(window);
+    QCOMPARE(x->min(), 0.0);
+    QVERIFY(x->max() > std::max(upper, sensor ? 1700.0 : 2600.0));
+    using enum ButtonColour;
+    QCOMPARE(shades(window),
+             (QList<Shade> {{Red, 0, fault - 0.5},
+                            {Yellow, fault - 0.5, lower + 1.5},
+                            {Green, lower + 1.5, upper + 0.5},
+                            {Yellow, upper + 0.5, x->max()}}));
+
+    const double latest = sensor ? 450 : 500;
+    const QList<QPointF> marker = series<QLineSeries>(window, u"DetailMarker"_s)->points();
+    const QValueAxis *y
+        = qobject_cast<QValueAxis *>(window.chartView()->chart()->axes(Qt::Vertical).constFirst());
+    QCOMPARE(marker, (QList<QPointF> {{latest, 0}, {latest, y->max()}}));
+    QVERIFY(y->max() >= 4);
+}
+
+// Zoomed in, the axis keeps to the readings with a margin, and the regions to the axis.
+void TestDeviceDetail::zoom()
+{
+    Bench b;
+    b.data->SensorHistogram.set(100, Sensor, 1, 0);
+    b.data->SensorHistogram.set(1700, Sensor, 1, 0);
+    DeviceDetailWindow window(*b.data, b.shared, b.counters);
+    window.showAddress(Sensor, DeviceSide::Sensor);
+    QVERIFY(axisX(window)->max() > 1500);
+    window.findChild<QCheckBox *>(u"DetailZoom"_s)->setChecked(true);
+    const QValueAxis *x = axisX(window);
+    QVERIFY(x->min() < 440 && x->min() >= 300);
+    QVERIFY(x->max() > 460 && x->max() <= 600);
+    using enum ButtonColour;
+    QCOMPARE(shades(window), (QList<Shade> {{Yellow, x->min(), 401.5}, {Green, 401.5, x->max()}}));
+    QCOMPARE(spikes(window), (std::map<int, int> {{440, 2}, {450, 4}, {460, 1}}));
+}
+
+// The window follows another address, another loop, new readings, new thresholds and new
+// counters.
+void TestDeviceDetail::follows()
+{
+    Bench b;
+    DeviceDetailWindow window(*b.data, b.shared, b.counters);
+    window.showAddress(Sensor, DeviceSide::Sensor);
+    window.showAddress(Module, DeviceSide::Module);
+    QCOMPARE(window.address(), Module);
+    QCOMPARE(b.text(window, u"DetailAddress"_s), u"10"_s);
+    QCOMPARE(spikes(window), b.moduleCounts);
+    window.showAddress(0, DeviceSide::Sensor); // outside the grid: ignored
+    QCOMPARE(window.address(), Module);
+    QCOMPARE(window.side(), DeviceSide::Module);
+
+    // The counters of its address refresh it on their own.
+    b.exchange(Module, 0, Kind::ReplyAccepted, 8000);
+    QCOMPARE(b.text(window, u"DetailRequests"_s), u"1"_s);
+    QCOMPARE(b.text(window, u"DetailLastResponse"_s), u"8,0 ms"_s);
+
+    // A refresh with nothing new leaves the chart as it is; a new reading and new thresholds
+    // show at the next refresh.
+    const QPointer<QLineSeries> drawn = series<QLineSeries>(window, u"DetailHistogram"_s);
+    window.refresh();
+    QVERIFY(drawn);
+    b.data->ModuleAnalogue.set(Module, 1, 2600);
+    b.data->ModuleHistogram.add(2600, Module, 1);
+    window.refresh();
+    QCOMPARE(b.text(window, u"DetailAnalogue"_s), u"2600"_s);
+    QVERIFY(!drawn);
+    QCOMPARE(b.text(window, u"DetailVerdict"_s), u"FUORI RANGE"_s);
+    QVERIFY(window.findChild<QLabel *>(u"DetailVerdict"_s)->styleSheet().contains(u"#ffff00"_s));
+    QCOMPARE(b.text(window, u"DetailOutOfRange"_s), u"6 (50,0 %)"_s);
+    QCOMPARE(spikes(window)[2600], 3);
+    QCOMPARE(series<QLineSeries>(window, u"DetailMarker"_s)->points().constFirst().x(), 2600.0);
+    b.shared.settings.VaMMax = 3000;
+    window.refresh();
+    QCOMPARE(b.text(window, u"DetailVerdict"_s), u"OK"_s);
+    QVERIFY(window.findChild<QLabel *>(u"DetailVerdict"_s)->styleSheet().contains(u"#008000"_s));
+    QCOMPARE(b.text(window, u"DetailUpperLimit"_s), u"3000"_s);
+    QCOMPARE(b.text(window, u"DetailInRange"_s), u"7 (58,3 %)"_s);
+    QCOMPARE(shades(window).at(2).to, 3000.5);
+    b.data->ModuleHistogram.add(500, Module, 1); // a reading like the last but one
+    window.refresh();
+    QCOMPARE(spikes(window)[500], 5);
+    QCOMPARE(b.text(window, u"DetailInRange"_s), u"8 (61,5 %)"_s);
+
+    // The other loop has nothing at this address.
+    b.shared.SelectedLoop = u"2"_s;
+    window.refresh();
+    QCOMPARE(b.text(window, u"DetailLoop"_s), u"2"_s);
+    QCOMPARE(b.text(window, u"DetailVerdict"_s), u"NON RISPONDE"_s);
+    QCOMPARE(b.text(window, u"DetailRequests"_s), u"0"_s);
+    QVERIFY(spikes(window).empty());
+    QVERIFY(!series<QLineSeries>(window, u"DetailMarker"_s));
+}
+
+// A right click on a device button asks for its details and moves nothing; a left click
+// keeps its meaning and asks for no details.
+void TestDeviceDetail::rightClick()
+{
+    DeviceGridWidget grid;
+    grid.layOut(GridGeometry(QSize(15360, 11520)));
+    grid.showAddresses();
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QList<int> details;
+    QList<int> clicks;
+    connect(&grid, &DeviceGridWidget::detailRequested, this, [&](int a) { details << a; });
+    connect(&grid, &DeviceGridWidget::clicked, this, [&](int a) { clicks << a; });
+
+    // Through the window system, as a mouse does it.
+    const DeviceButton *button = grid.button(42);
+    const QPoint centre = button->mapTo(&grid, button->rect().center());
+    QTest::mouseClick(grid.windowHandle(), Qt::RightButton, {}, centre);
+    QCOMPARE(details, QList<int> {42});
+    QCOMPARE(clicks, QList<int> {});
+    QTest::mouseClick(grid.windowHandle(), Qt::LeftButton, {}, centre);
+    QCOMPARE(clicks, QList<int> {42});
+    QCOMPARE(details, QList<int> {42});
+}
+
+QTEST_MAIN(TestDeviceDetail)
+#include "tst_devicedetail.moc"

@@ -1,0 +1,158 @@
+// The "Letture" menu on the real window: the device detail from a right click and the menu,
+// the comparison with an earlier visit, the expected-against-found list, the option of
+// passing over unused addresses, and the CSV export and service report reached from the menu.
+#include "scan/ReadingsComparison.h"
+#include "storage/ReadingsFile.h"
+#include "tests/support/Files.h"
+#include "tests/ui/MainWindowBench.h"
+#include "ui/AddressListWindow.h"
+#include "ui/CsvExportCommand.h"
+#include "ui/DeviceDetailWindow.h"
+#include "ui/DeviceGridWidget.h"
+#include "ui/ReadingViews.h"
+#include "ui/ServiceReportWriter.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTableWidget>
+
+using namespace testloop;
+using namespace testloop::bench;
+using namespace Qt::StringLiterals;
+
+class TestReadingsMenu
+    : public QObject
+    , public MainWindowBench
+{
+    Q_OBJECT
+private slots:
+    void init() { QVERIFY(setUp()); }
+    void cleanup() { tearDown(); }
+
+    void detailFromARightClick();
+    void comparisonWithAnEarlierVisit();
+    void expectedAgainstFound();
+    void skipUnusedIsRemembered();
+    void exportsFromTheMenu();
+
+private:
+    QAction *action(const QString &name) const { return m_window->findChild<QAction *>(name); }
+    ReadingViews &views() { return m_window->readingViews(); }
+    bool download()
+    {
+        m_prompts->answers = {true};
+        action(u"actionDownload"_s)->trigger();
+        return waitUntil([&] { return !m_window->download().isRunning(); });
+    }
+};
+
+void TestReadingsMenu::detailFromARightClick()
+{
+    QVERIFY(scanOnePass());
+    DeviceButton *button = deviceButton(7);
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, button->rect().center(),
+                                 button->mapToGlobal(button->rect().center()));
+    QApplication::sendEvent(button, &rightClick);
+    DeviceDetailWindow *detail = views().detailWindow();
+    QVERIFY(detail && detail->isVisible());
+    QCOMPARE(detail->address(), 7);
+    QCOMPARE(m_window->grid().selected(), 7);
+    QCOMPARE(detail->findChild<QLabel *>(u"DetailVerdict"_s)->text(), u"CONFLITTO INDIRIZZI"_s);
+
+    // The menu entry opens the chosen button's detail too; the window follows the scan.
+    m_window->grid().select(8);
+    action(u"actionDetail"_s)->trigger();
+    QCOMPARE(detail->address(), 8);
+    QVERIFY(scanOnePass());
+    QCOMPARE(detail->findChild<QLabel *>(u"DetailCounted"_s)->text().section(u' ', 0, 0), u"2"_s);
+}
+
+void TestReadingsMenu::comparisonWithAnEarlierVisit()
+{
+    QVERIFY(scanOnePass());
+    // The earlier visit: address 8 read 1000 less, 3 exactly as now.
+    LoopData earlier = m_window->loopData();
+    earlier.SensorAnalogue.set(8, 1, qint16(earlier.SensorAnalogue.at(8, 1) - 1000));
+    const QString path = m_dir->filePath(u"visita.log"_s);
+    QVERIFY(!saveReadingsFile(path, earlier, QDateTime::currentDateTime()));
+    views().setReferenceChooser([&](QWidget *) { return path; });
+    action(u"actionReference"_s)->trigger();
+
+    QVERIFY(deviceButton(8)->text().endsWith(u"\n\u0394+1000"_s));
+    QVERIFY(deviceButton(8)->isMarked());
+    QVERIFY(deviceButton(3)->text().endsWith(u"\n\u03940"_s));
+    QVERIFY(!deviceButton(3)->isMarked());
+    AddressListWindow *list = views().comparisonWindow();
+    QVERIFY(list && list->isVisible());
+    QCOMPARE(list->table()->item(0, 0)->text(), u"8"_s); // the largest drift first
+    QCOMPARE(list->table()->item(0, 3)->text(), u"\u0394+1000"_s);
+    QVERIFY(list->table()->item(0, 0)->font().bold());
+    QTest::mouseClick(list->table()->viewport(), Qt::LeftButton, {},
+                      list->table()->visualItemRect(list->table()->item(1, 0)).center());
+    QCOMPARE(m_window->grid().selected(), list->table()->item(1, 0)->text().toInt());
+
+    // A higher limit unmarks it; closing the comparison returns to the usual view.
+    m_prompts->typed = {u"1500"_s};
+    action(u"actionDriftLimit"_s)->trigger();
+    QVERIFY(!deviceButton(8)->isMarked());
+    action(u"actionCloseReference"_s)->trigger();
+    QCOMPARE(deviceButton(8)->text(), u"N 8\nVA2000\n[15] "_s);
+    QVERIFY(!views().reference());
+    QVERIFY(!action(u"actionCloseReference"_s)->isEnabled());
+}
+
+void TestReadingsMenu::expectedAgainstFound()
+{
+    action(u"actionFindings"_s)->trigger();
+    AddressListWindow *list = views().findingsWindow();
+    QVERIFY(list && list->note().startsWith(u"L'elenco è completo dopo un download"_s));
+    QVERIFY(download());
+    m_window->loopData().DeviceType.set(40, 1, u"AUTOMATICO"_s);
+    QVERIFY(scanOnePass());
+    m_window->loopData().SensorAnalogue.set(40, 1, 0); // it stopped answering
+    m_window->loopData().SensorCurrent.set(40, 1, 0);
+    list->refresh();
+    QVERIFY(list->note().isEmpty());
+    QCOMPARE(list->table()->rowCount(), 2);
+    QCOMPARE(list->table()->item(0, 0)->text(), u"7"_s); // the conflict
+    QCOMPARE(list->table()->item(1, 1)->text(), u"Indirizzo 40 (AUTOMATICO): atteso, mai letto"_s);
+    QTest::mouseClick(list->table()->viewport(), Qt::LeftButton, {},
+                      list->table()->visualItemRect(list->table()->item(1, 0)).center());
+    QCOMPARE(m_window->grid().selected(), 40);
+}
+
+void TestReadingsMenu::skipUnusedIsRemembered()
+{
+    QVERIFY(download());
+    click(u"Option1_2"_s); // loop 2: sensors at 1..50 only
+    QAction *skip = action(u"actionSkipUnused"_s);
+    QVERIFY(!skip->isChecked()); // off until chosen
+    QCOMPARE(deviceButton(60)->text(), unscanned(60));
+    skip->trigger();
+    QCOMPARE(deviceButton(60)->text(), u"assente"_s);
+    QCOMPARE(deviceButton(60)->colour(), ButtonColour::ButtonFace);
+
+    m_window.reset();
+    openWindow(iniPath());
+    QVERIFY(action(u"actionSkipUnused"_s)->isChecked());
+    QVERIFY(m_window->cycle().skipsUnused());
+}
+
+void TestReadingsMenu::exportsFromTheMenu()
+{
+    QVERIFY(scanOnePass());
+    const QString csv = m_dir->filePath(u"letture.csv"_s);
+    views().csvExport().setChooser([&](QWidget *, const QString &) { return csv; });
+    action(u"actionCsv"_s)->trigger();
+    QVERIFY(testfiles::readBytes(csv).startsWith("\xEF\xBB\xBF"));
+
+    const QString pdf = m_dir->filePath(u"rapporto.pdf"_s);
+    views().serviceReport().setChooser([&](QWidget *, const QString &) { return pdf; });
+    m_prompts->typed = {u"Magazzino Nord"_s, u"ACME"_s, u"Rossi"_s};
+    action(u"actionServiceReport"_s)->trigger();
+    QVERIFY(testfiles::readBytes(pdf).startsWith("%PDF"));
+    QVERIFY(m_prompts->messages.last().text.startsWith(u"Rapporto salvato su file"_s));
+}
+
+QTEST_MAIN(TestReadingsMenu)
+#include "tst_readingsmenu.moc"
