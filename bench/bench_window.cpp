@@ -37,6 +37,7 @@ int main(int argc, char *argv[])
     options.configurationPath = ini.fileName();
     options.timings.requestPause = std::chrono::milliseconds(0);
     options.preferencesPath = dir.filePath(QStringLiteral("preferenze.ini"));
+    options.autosavePath = dir.filePath(QStringLiteral("sessione.tlsession"));
     options.screenSize = QSize(1280, 1024);
     options.transport = &panel;
     MainWindow window(shared, options);

@@ -67,6 +67,17 @@ private:
     bool m_seen = false;
 };
 
+// Saves the session against a crash this often instead of once a minute: for the end-to-end
+// test of a program killed in the middle of a scan.
+QCommandLineOption autosaveOption()
+{
+    QCommandLineOption option(QStringList {QStringLiteral("autosave-ms")},
+                              QStringLiteral("Intervallo del salvataggio automatico."),
+                              QStringLiteral("MS"));
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    return option;
+}
+
 const QCommandLineOption NoSplashOption(
     QStringList {QStringLiteral("no-splash")},
     QStringLiteral("Apre subito la finestra principale, senza la finestra iniziale."));
@@ -80,6 +91,7 @@ void setUpParser(QCommandLineParser &parser)
     parser.addOption(NoSplashOption);
     parser.addOption(autostartOption());
     parser.addOption(quitWhenShownOption());
+    parser.addOption(autosaveOption());
 }
 
 void nameApplication()
@@ -128,6 +140,8 @@ int main(int argc, char *argv[])
     SharedState shared;
     MainWindowOptions options;
     options.portOverride = parser.value(PortOption);
+    if (const int interval = parser.value(autosaveOption()).toInt(); interval > 0)
+        options.timings.autosave = std::chrono::milliseconds(interval);
     const bool autostart = parser.isSet(autostartOption());
     const bool quitWhenShown = parser.isSet(quitWhenShownOption());
     FirstPaint firstPaint;

@@ -84,6 +84,18 @@ void CommunicationCounters::clear()
     }
 }
 
+bool CommunicationCounters::restore(const std::vector<AddressCounters> &cells)
+{
+    if (cells.size() != m_cells.size())
+        return false;
+    m_cells = cells;
+    for (int loop = 1; loop <= int(Loops); ++loop) {
+        for (int address = FirstAddress; address <= LastAddress; ++address)
+            emit changed(address, loop);
+    }
+    return true;
+}
+
 void CommunicationCounters::count(const ExchangeEvent &event)
 {
     AddressCounters *counters = cell(event.tag);

@@ -44,6 +44,11 @@ public:
     AddressCounters loopTotal(int loop) const;
     void clear();
 
+    // Every cell, loop 1 then loop 2, addresses 0..99 each: for saving the session, and for
+    // taking a saved one back (a list of another size is refused).
+    const std::vector<AddressCounters> &cells() const { return m_cells; }
+    bool restore(const std::vector<AddressCounters> &cells);
+
 signals:
     void changed(int address, int loop);
 

@@ -16,6 +16,7 @@ struct Timings
     std::chrono::milliseconds splashTick {1000};
     std::chrono::milliseconds blinkTick {1000};
     std::chrono::milliseconds deviceCheck {1000}; // looking for a device that went away
+    std::chrono::milliseconds autosave {60000}; // saving the session while a scan runs
 };
 
 } // namespace testloop

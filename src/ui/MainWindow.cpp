@@ -21,6 +21,7 @@
 #include "ui/ReadingViews.h"
 #include "ui/ReadingsCommands.h"
 #include "ui/ReportPrinter.h"
+#include "ui/SessionAutosave.h"
 #include "ui/TrafficWindow.h"
 #include "ui/UserPreferences.h"
 
@@ -81,6 +82,8 @@ MainWindow::MainWindow(SharedState &shared, MainWindowOptions options, Prompts *
     , m_counters(std::make_unique<CommunicationCounters>(m_link))
     , m_traffic(std::make_unique<TrafficLog>(m_link))
     , m_recovery(std::make_unique<LinkRecovery>(m_link, *m_cycle, *m_download, options.timings))
+    , m_autosave(std::make_unique<SessionAutosave>(options.autosavePath, *m_data, *m_counters,
+                                                   *m_cycle, *m_download, options.timings))
     , m_readings(std::make_unique<ReadingsCommands>(*m_data, m_prompts,
                                                     ReadingsCommands::FileChooser {}, this))
     , m_printer(std::make_unique<ReportPrinter>(m_prompts, this))
@@ -122,6 +125,7 @@ MainWindow::MainWindow(SharedState &shared, MainWindowOptions options, Prompts *
 MainWindow::~MainWindow()
 {
     // What talks through the link and paints on the grid goes first, the link last.
+    m_autosave.reset();
     m_recovery.reset();
     m_download.reset();
     m_cycle.reset();
@@ -206,6 +210,29 @@ void MainWindow::startUp(const MainWindowOptions &options)
     layOutGrid();
     m_grid->showAddresses();
     m_cycle->RefreshGrid(ScanCycle::RedrawSelectedLoop);
+    offerInterruptedSession();
+}
+
+// A session the program could not end cleanly (a crash, a kill) left its tables behind.
+void MainWindow::offerInterruptedSession()
+{
+    connect(m_autosave.get(), &SessionAutosave::failed, this,
+            [this](const QString &reason) { m_status->showLink(reason); });
+    const std::optional<QDateTime> taken = m_autosave->leftBehind();
+    if (!taken)
+        return;
+    const QDateTime local = taken->toLocalTime();
+    const bool restore = m_prompts.askYesNo(
+        QStringLiteral(
+            "Ripristinare le letture della sessione interrotta?\n(salvate il %1 alle %2)")
+            .arg(local.toString(QStringLiteral("dd/MM/yyyy")),
+                 local.toString(QStringLiteral("HH:mm:ss"))),
+        QStringLiteral("Sessione interrotta"));
+    if (restore && m_autosave->restore()) {
+        m_cycle->RefreshGrid(ScanCycle::RedrawSelectedLoop);
+        return;
+    }
+    m_autosave->discard();
 }
 
 void MainWindow::connectControls()
@@ -383,6 +410,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     // No request goes out once the window is closing; the link closes the port when it goes.
     m_cycle->halt();
+    // A clean exit: nothing is left to restore.
+    m_autosave->discard();
     QMainWindow::closeEvent(event);
 }
 

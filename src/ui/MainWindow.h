@@ -26,6 +26,7 @@ class ReadingViews;
 class ReadingsCommands;
 class ReportPrinter;
 class ScanCycle;
+class SessionAutosave;
 class SerialLink;
 class TrafficLog;
 class TrafficWindow;
@@ -57,6 +58,7 @@ public:
     CommunicationCounters &counters() { return *m_counters; }
     TrafficLog &traffic() { return *m_traffic; }
     LinkRecovery &recovery() { return *m_recovery; }
+    SessionAutosave &autosave() { return *m_autosave; }
     // The commands behind the file and print pictures, so their dialogs can be replaced.
     ReadingsCommands &readingsCommands() { return *m_readings; }
     ReportPrinter &reportPrinter() { return *m_printer; }
@@ -84,6 +86,7 @@ protected:
 
 private:
     void startUp(const MainWindowOptions &options);
+    void offerInterruptedSession();
     void layOutGrid();
     void connectLink();
     void connectRecovery();
@@ -110,6 +113,7 @@ private:
     std::unique_ptr<CommunicationCounters> m_counters;
     std::unique_ptr<TrafficLog> m_traffic;
     std::unique_ptr<LinkRecovery> m_recovery;
+    std::unique_ptr<SessionAutosave> m_autosave;
     std::unique_ptr<ReadingsCommands> m_readings;
     std::unique_ptr<ReportPrinter> m_printer;
     MainWindowMenu m_menu;

@@ -22,6 +22,7 @@ struct MainWindowOptions
     Timings timings;
     std::optional<QSize> screenSize; // in pixels; default: the primary screen's
     QString preferencesPath; // what the program remembers for the user; empty: the user's own
+    QString autosavePath; // the session kept against a crash; empty: the user's data folder
 };
 
 } // namespace testloop

@@ -1,5 +1,7 @@
 // The built programs as separate processes: panelsim serving a pseudo-terminal and testloop
 // started on it with --port, in a working directory of its own, under the offscreen platform.
+#include "storage/SessionSnapshot.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -59,6 +61,7 @@ private slots:
     void autostartScansThePanel();
     void mainWindowFollowsTheSplash();
     void startUpMessageDoesNotBlockTheEnd();
+    void killedInTheMiddleLeavesTheSession();
     void helpAndVersionNeedNoDisplay_data();
     void helpAndVersionNeedNoDisplay();
 
@@ -115,7 +118,10 @@ void TestEndToEnd::startTestLoop(const QStringList &extraArguments)
 {
     m_program = std::make_unique<QProcess>();
     m_program->setWorkingDirectory(m_dir->path());
-    m_program->setProcessEnvironment(offscreen());
+    // The program's data folder (the session kept against a crash) is the test's own.
+    QProcessEnvironment environment = offscreen();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir->filePath(QStringLiteral("data")));
+    m_program->setProcessEnvironment(environment);
     m_program->start(QStringLiteral(TESTLOOP_PATH),
                      QStringList {QStringLiteral("--port"), m_device} + extraArguments);
     // (Most tests pass --no-splash; the splash holds the main window back for four seconds.)
@@ -183,6 +189,28 @@ void TestEndToEnd::startUpMessageDoesNotBlockTheEnd()
     endTestLoop(SIGTERM);
     // It never writes the file on its own.
     QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("TestLoop.ini"))));
+}
+
+// Killed outright in the middle of a scan, the program leaves its last autosave whole behind;
+// the window tests show it restored.
+void TestEndToEnd::killedInTheMiddleLeavesTheSession()
+{
+    const QString session
+        = m_dir->filePath(QStringLiteral("data/TestLoop/sessione-interrotta.tlsession"));
+    startTestLoop({QStringLiteral("--no-splash"), QStringLiteral("--autostart"),
+                   QStringLiteral("--autosave-ms"), QStringLiteral("100")});
+    QTRY_VERIFY_WITH_TIMEOUT(fileContents(m_log).count("(j006AQ") >= 3, Patience);
+    // Saved more than once, so that the kill lands between two saves or during one.
+    QByteArray first;
+    QTRY_VERIFY_WITH_TIMEOUT(!(first = fileContents(session)).isEmpty(), Patience);
+    QTRY_VERIFY_WITH_TIMEOUT(fileContents(session) != first, Patience);
+    QCOMPARE(::kill(pid_t(m_program->processId()), SIGKILL), 0);
+    QVERIFY(m_program->waitForFinished(Patience));
+
+    const std::optional<testloop::SessionSnapshot> left
+        = testloop::readSession(fileContents(session));
+    QVERIFY(left.has_value());
+    QVERIFY(left->data->SensorReadCount.at(1, 1) > 0); // the readings taken before the kill
 }
 
 void TestEndToEnd::helpAndVersionNeedNoDisplay_data()

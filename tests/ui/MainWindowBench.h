@@ -70,6 +70,7 @@ public:
         options.timings.blinkTick = 20ms;
         options.screenSize = QSize(1024, 768);
         options.preferencesPath = m_dir->filePath(QStringLiteral("preferenze.ini"));
+        options.autosavePath = m_dir->filePath(QStringLiteral("sessione.tlsession"));
         m_window = std::make_unique<MainWindow>(*m_shared, options, m_prompts.get());
         m_window->resize(1024, 768);
         m_window->show();

@@ -4,12 +4,14 @@
 #include "link/TrafficLog.h"
 #include "scan/CommunicationCounters.h"
 #include "scan/LinkRecovery.h"
+#include "storage/SessionSnapshot.h"
 #include "tests/support/Files.h"
 #include "tests/ui/MainWindowBench.h"
 #include "ui/ConfigurationDialog.h"
 #include "ui/DeviceChooser.h"
 #include "ui/ItalianTranslations.h"
 #include "ui/MessageBoxPrompts.h"
+#include "ui/SessionAutosave.h"
 #include "ui/TrafficWindow.h"
 
 #include <QApplication>
@@ -41,6 +43,7 @@ private slots:
     void linkBackResumesTheScan();
     void downloadMayStartAgain();
     void questionsInItalian();
+    void interruptedSessionIsOffered();
 };
 
 void TestFieldTools::trafficWindow()
@@ -210,6 +213,36 @@ void TestFieldTools::questionsInItalian()
     });
     QVERIFY(!prompts.askYesNo(u"Fermare la comunicazione?"_s, u"Stop"_s));
     QCOMPARE(yes, u"Sì"_s);
+}
+
+// A window that ends without closing (a crash, a kill) leaves its last autosave behind: the
+// next start offers it, Yes takes back exactly what it holds, No and a clean exit remove it.
+void TestFieldTools::interruptedSessionIsOffered()
+{
+    QVERIFY(scanOnePass()); // saved as the scan stopped
+    const QString path = m_window->autosave().path();
+    const QByteArray saved = testfiles::readBytes(path);
+    const std::optional<SessionSnapshot> snapshot = readSession(saved);
+    QVERIFY(snapshot.has_value());
+
+    m_window.reset(); // no close: as if the program had died
+    m_prompts->answers = {true};
+    openWindow(iniPath());
+    QVERIFY(m_prompts->questions.last().startsWith(
+        u"Sessione interrotta|Ripristinare le letture della sessione interrotta?\n(salvate il "_s));
+    QCOMPARE(writeSession(m_window->loopData(), m_window->counters(), snapshot->taken), saved);
+    QCOMPARE(deviceButton(8)->text(), u"N 8\nVA2000\n[15] "_s);
+
+    m_window.reset();
+    m_prompts->answers = {false};
+    openWindow(iniPath());
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(m_window->loopData().SensorReadCount.at(8, 1), qint16(0));
+
+    QVERIFY(scanOnePass());
+    QVERIFY(QFile::exists(path));
+    m_window->close(); // a clean exit
+    QVERIFY(!QFile::exists(path));
 }
 
 QTEST_MAIN(TestFieldTools)
