@@ -1,6 +1,7 @@
 // The built programs as separate processes: panelsim serving a pseudo-terminal and testloop
 // started on it with --port, in a working directory of its own, under the offscreen platform.
 #include "storage/SessionSnapshot.h"
+#include "tests/support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,8 @@
 #include <QTest>
 
 #include <csignal>
+
+using testfiles::readBytes;
 
 namespace {
 
@@ -41,12 +44,6 @@ bool catchesSignal(qint64 pid, int signalNumber)
     return false;
 }
 
-QByteArray fileContents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestEndToEnd : public QObject
@@ -58,11 +55,8 @@ private slots:
 
     void startsQuietlyAndEndsOnSignal_data();
     void startsQuietlyAndEndsOnSignal();
-    void autostartScansThePanel();
-    void mainWindowFollowsTheSplash();
-    void startUpMessageDoesNotBlockTheEnd();
+    void autostartAfterTheSplashScansThePanel();
     void killedInTheMiddleLeavesTheSession();
-    void helpAndVersionNeedNoDisplay_data();
     void helpAndVersionNeedNoDisplay();
 
 private:
@@ -80,10 +74,8 @@ void TestEndToEnd::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    QFile ini(m_dir->filePath(QStringLiteral("TestLoop.ini")));
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    QCOMPARE(ini.write(ValidConfiguration), ValidConfiguration.size());
-    ini.close();
+    QVERIFY(
+        testfiles::writeBytes(m_dir->filePath(QStringLiteral("TestLoop.ini")), ValidConfiguration));
 
     m_log = m_dir->filePath(QStringLiteral("panel.log"));
     m_panel = std::make_unique<QProcess>();
@@ -124,7 +116,6 @@ void TestEndToEnd::startTestLoop(const QStringList &extraArguments)
     m_program->setProcessEnvironment(environment);
     m_program->start(QStringLiteral(TESTLOOP_PATH),
                      QStringList {QStringLiteral("--port"), m_device} + extraArguments);
-    // (Most tests pass --no-splash; the splash holds the main window back for four seconds.)
     QVERIFY2(m_program->waitForStarted(Patience), qPrintable(m_program->errorString()));
     // Its handlers are in place: from here on a signal ends it cleanly.
     QTRY_VERIFY_WITH_TIMEOUT(catchesSignal(m_program->processId(), SIGTERM), Patience);
@@ -138,57 +129,49 @@ void TestEndToEnd::endTestLoop(int signalNumber)
     QCOMPARE(m_program->exitCode(), 0);
 }
 
+// Without TestLoop.ini the program says so in a message box and waits for it to be closed:
+// the message does not block the end, and the file is never written on its own.
 void TestEndToEnd::startsQuietlyAndEndsOnSignal_data()
 {
     QTest::addColumn<int>("signalNumber");
-    QTest::newRow("SIGTERM") << SIGTERM;
-    QTest::newRow("SIGINT") << SIGINT;
+    QTest::addColumn<bool>("withIni");
+    QTest::newRow("SIGTERM") << SIGTERM << true;
+    QTest::newRow("SIGINT") << SIGINT << true;
+    QTest::newRow("SIGTERM, no TestLoop.ini") << SIGTERM << false;
 }
 
 void TestEndToEnd::startsQuietlyAndEndsOnSignal()
 {
     QFETCH(int, signalNumber);
+    QFETCH(bool, withIni);
+    const QString ini = m_dir->filePath(QStringLiteral("TestLoop.ini"));
+    if (!withIni)
+        QVERIFY(QFile::remove(ini));
     startTestLoop({QStringLiteral("--no-splash")});
     // Still running a while later: no crash and nothing fatal at start-up.
     QVERIFY(!m_program->waitForFinished(1000));
     QCOMPARE(m_program->state(), QProcess::Running);
     endTestLoop(signalNumber);
     // Nothing is asked of the panel until a scan is started.
-    QVERIFY(!fileContents(m_log).contains("(j006"));
+    QVERIFY(!readBytes(m_log).contains("(j006"));
     QCOMPARE(m_panel->state(), QProcess::Running);
+    QCOMPARE(QFile::exists(ini), withIni);
 }
 
-void TestEndToEnd::autostartScansThePanel()
+// The main window follows the splash, and --autostart scans the panel at once.
+void TestEndToEnd::autostartAfterTheSplashScansThePanel()
 {
-    startTestLoop({QStringLiteral("--no-splash"), QStringLiteral("--autostart")});
+    startTestLoop({QStringLiteral("--autostart")});
     // The scan requests of loop 1, one address after another, and their replies.
     for (const char *request : {"(j006AQ1001)XZ", "(j006AQ1002)XZ", "(j006AQ1003)XZ"})
-        QTRY_VERIFY2_WITH_TIMEOUT(fileContents(m_log).contains(request), request, Patience);
-    QVERIFY(fileContents(m_log).contains("(j006AR1001"));
+        QTRY_VERIFY2_WITH_TIMEOUT(readBytes(m_log).contains(request), request, Patience);
+    QVERIFY(readBytes(m_log).contains("(j006AR1001"));
     endTestLoop(SIGTERM);
 
     // The port was let go: the panel has stopped hearing from the program.
-    const QByteArray after = fileContents(m_log);
+    const QByteArray after = readBytes(m_log);
     QTest::qWait(300);
-    QCOMPARE(fileContents(m_log).count("(j006AQ"), after.count("(j006AQ"));
-}
-
-void TestEndToEnd::mainWindowFollowsTheSplash()
-{
-    startTestLoop({QStringLiteral("--autostart")});
-    QTRY_VERIFY_WITH_TIMEOUT(fileContents(m_log).contains("(j006AQ1001)XZ"), Patience);
-    endTestLoop(SIGTERM);
-}
-
-void TestEndToEnd::startUpMessageDoesNotBlockTheEnd()
-{
-    // Without TestLoop.ini the program says so in a message box and waits for it to be closed.
-    QVERIFY(QFile::remove(m_dir->filePath(QStringLiteral("TestLoop.ini"))));
-    startTestLoop({QStringLiteral("--no-splash")});
-    QVERIFY(!m_program->waitForFinished(1000));
-    endTestLoop(SIGTERM);
-    // It never writes the file on its own.
-    QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("TestLoop.ini"))));
+    QCOMPARE(readBytes(m_log).count("(j006AQ"), after.count("(j006AQ"));
 }
 
 // Killed outright in the middle of a scan, the program leaves its last autosave whole behind;
@@ -199,51 +182,40 @@ void TestEndToEnd::killedInTheMiddleLeavesTheSession()
         = m_dir->filePath(QStringLiteral("data/TestLoop/sessione-interrotta.tlsession"));
     startTestLoop({QStringLiteral("--no-splash"), QStringLiteral("--autostart"),
                    QStringLiteral("--autosave-ms"), QStringLiteral("100")});
-    QTRY_VERIFY_WITH_TIMEOUT(fileContents(m_log).count("(j006AQ") >= 3, Patience);
+    QTRY_VERIFY_WITH_TIMEOUT(readBytes(m_log).count("(j006AQ") >= 3, Patience);
     // Saved more than once, so that the kill lands between two saves or during one.
-    QByteArray first;
-    QTRY_VERIFY_WITH_TIMEOUT(!(first = fileContents(session)).isEmpty(), Patience);
-    QTRY_VERIFY_WITH_TIMEOUT(fileContents(session) != first, Patience);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(session), Patience);
+    const QByteArray first = readBytes(session);
+    QTRY_VERIFY_WITH_TIMEOUT(readBytes(session) != first, Patience);
     QCOMPARE(::kill(pid_t(m_program->processId()), SIGKILL), 0);
     QVERIFY(m_program->waitForFinished(Patience));
 
-    const std::optional<testloop::SessionSnapshot> left
-        = testloop::readSession(fileContents(session));
+    const std::optional<testloop::SessionSnapshot> left = testloop::readSession(readBytes(session));
     QVERIFY(left.has_value());
     QVERIFY(left->data->SensorReadCount.at(1, 1) > 0); // the readings taken before the kill
 }
 
-void TestEndToEnd::helpAndVersionNeedNoDisplay_data()
-{
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<QString>("absent");
-    QTest::newRow("help") << QStringLiteral("--help") << QStringLiteral("--port <DEVICE>")
-                          << QStringLiteral("autostart");
-    QTest::newRow("version") << QStringLiteral("--version")
-                             << QStringLiteral("TestLoop " TESTLOOP_VERSION)
-                             << QStringLiteral("--port");
-}
-
 void TestEndToEnd::helpAndVersionNeedNoDisplay()
 {
-    QFETCH(QString, option);
-    QFETCH(QString, expected);
-    QFETCH(QString, absent);
-
-    QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    program.setProcessEnvironment(environment);
-    program.start(QStringLiteral(TESTLOOP_PATH), {option});
-    QVERIFY(program.waitForFinished(Patience));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
-    const QString printed = QString::fromLocal8Bit(program.readAllStandardOutput());
-    QVERIFY2(printed.contains(expected), qPrintable(printed));
-    QVERIFY2(!printed.contains(absent), qPrintable(printed));
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(QString::fromLatin1(name));
+    // Each option with what it prints and what it does not.
+    const QStringList runs[] = {
+        {QStringLiteral("--help"), QStringLiteral("--port <DEVICE>"), QStringLiteral("autostart")},
+        {QStringLiteral("--version"), QStringLiteral("TestLoop " TESTLOOP_VERSION),
+         QStringLiteral("--port")},
+    };
+    for (const QStringList &run : runs) {
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(TESTLOOP_PATH), {run[0]});
+        QVERIFY(program.waitForFinished(Patience));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        const QString printed = QString::fromLocal8Bit(program.readAllStandardOutput());
+        QVERIFY2(printed.contains(run[1]) && !printed.contains(run[2]), qPrintable(printed));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)

@@ -24,20 +24,6 @@ Timings recoveryTimings()
     return timings;
 }
 
-// Unplugs the responder once, as the first request for an address goes out.
-void unplugAt(EngineBench &b, int address)
-{
-    auto done = std::make_shared<bool>(false);
-    QObject::connect(&b.link, &Transport::exchangeEvent, &b.link,
-                     [&b, address, done](const ExchangeEvent &event) {
-                         if (event.kind == Kind::RequestOut && event.tag.address == address
-                             && !*done) {
-                             *done = true;
-                             b.link.unplug();
-                         }
-                     });
-}
-
 } // namespace
 
 class TestLinkRecovery : public QObject
@@ -56,10 +42,12 @@ void TestLinkRecovery::scanResumesWhereItStopped()
     LinkRecovery recovery(b.link, b.cycle, b.download, recoveryTimings());
     QSignalSpy watching(&recovery, &LinkRecovery::watching);
     QSignalSpy returned(&recovery, &LinkRecovery::returned);
-    unplugAt(b, 5);
+    b.atRequest(5, [&] { b.link.unplug(); }); // the request for address 5
     b.cycle.start();
     QVERIFY(waitUntil([&] { return recovery.isWatching(); }));
     QCOMPARE(b.cycle.interruptedAt(), std::optional<int>(5));
+    QCOMPARE(b.cycle.statusText(),
+             QStringLiteral("Scansione fermata: collegamento con la centrale perso"));
     QTest::qWait(50); // several checks find nothing, and nothing is sent
     QCOMPARE(b.scanRequests(), 5);
     QCOMPARE(watching.count(), 1);
@@ -69,9 +57,7 @@ void TestLinkRecovery::scanResumesWhereItStopped()
     QCOMPARE(returned.count(), 1);
     QVERIFY(!recovery.isWatching());
     // 5 again, then the faulty sensor at 6 read again as usual.
-    QCOMPARE(b.asked(),
-             addresses(1, 1, 5) << QStringLiteral("1.05") << QStringLiteral("1.06")
-                                << QStringLiteral("1.06"));
+    QCOMPARE(b.asked(), addresses(1, 1, 5) + words("1.05 1.06 1.06"));
     QCOMPARE(b.data->SensorReadCount.at(4, 1), qint16(1)); // read before the loss, kept
     QCOMPARE(b.data->SensorReadCount.at(5, 1), qint16(1));
     QCOMPARE(b.eventCount(Kind::LinkBack), 1);
@@ -83,7 +69,7 @@ void TestLinkRecovery::stopEndsTheWatching()
     EngineBench b(recoveryTimings());
     LinkRecovery recovery(b.link, b.cycle, b.download, recoveryTimings());
     QSignalSpy gaveUp(&recovery, &LinkRecovery::gaveUp);
-    unplugAt(b, 3);
+    b.atRequest(3, [&] { b.link.unplug(); });
     b.cycle.start();
     QVERIFY(waitUntil([&] { return recovery.isWatching(); }));
     QVERIFY(b.cycle.askToStop());
@@ -100,7 +86,7 @@ void TestLinkRecovery::downloadMayStartAgain()
     EngineBench b(recoveryTimings());
     LinkRecovery recovery(b.link, b.cycle, b.download, recoveryTimings());
     QSignalSpy mayRestart(&recovery, &LinkRecovery::downloadMayRestart);
-    unplugAt(b, 30);
+    b.atRequest(30, [&] { b.link.unplug(); });
     b.download.start();
     QVERIFY(waitUntil([&] { return recovery.isWatching(); }));
     QVERIFY(!b.download.isRunning());
@@ -146,17 +132,17 @@ void TestLinkRecovery::panelKilledAndStartedAgain()
     QList<ExchangeEvent> events;
     connect(&serial, &Transport::exchangeEvent, this,
             [&](const ExchangeEvent &event) { events.append(event); });
+    const auto count = [&](Kind kind, qsizetype from = 0) {
+        return std::count_if(events.cbegin() + from, events.cend(),
+                             [kind](const auto &e) { return e.kind == kind; });
+    };
 
     cycle.start();
     constexpr int Pulls = 20;
     QList<int> lostAt;
     for (int pull = 0; pull < Pulls; ++pull) {
         const qsizetype before = events.size();
-        QVERIFY(waitUntil([&] {
-            return std::count_if(events.cbegin() + before, events.cend(),
-                                 [](const auto &e) { return e.kind == Kind::ReplyAccepted; })
-                >= 7;
-        }));
+        QVERIFY(waitUntil([&] { return count(Kind::ReplyAccepted, before) >= 7; }));
         panel.kill();
         QVERIFY(panel.waitForFinished(5000));
         QVERIFY(waitUntil([&] { return recovery.isWatching(); }));
@@ -164,21 +150,13 @@ void TestLinkRecovery::panelKilledAndStartedAgain()
         QVERIFY(startPanel());
         QVERIFY(waitUntil([&] { return cycle.isRunning() && !recovery.isWatching(); }));
     }
-    QVERIFY(waitUntil([&] {
-        return std::count_if(events.cbegin(), events.cend(),
-                             [](const auto &e) { return e.kind == Kind::LinkBack; })
-            == Pulls;
-    }));
+    QVERIFY(waitUntil([&] { return count(Kind::LinkBack) == Pulls; }));
     QVERIFY(waitUntil([&] { return counters.loopTotal(1).validReplies > 7 * Pulls + 3; }));
     cycle.halt();
     panel.kill();
     panel.waitForFinished(5000);
 
     // One loss reported per pull: lost while open, or found missing at the next opening.
-    const auto count = [&](Kind kind) {
-        return std::count_if(events.cbegin(), events.cend(),
-                             [kind](const auto &e) { return e.kind == kind; });
-    };
     QCOMPARE(count(Kind::LinkLost) + count(Kind::PortFailed), Pulls);
     // After each return, the first request is for the address the scan was asking.
     int back = 0;

@@ -2,10 +2,9 @@
 // opened here with plain POSIX calls, as the program's serial port opens it.
 
 #include "link/PanelProtocol.h"
-#include "sim/Installation.h"
-#include "sim/PanelResponder.h"
 #include "sim/PanelServer.h"
 #include "sim/SimulatedPanel.h"
+#include "tests/support/Files.h"
 #include "tests/support/TestInstallation.h"
 
 #include <QDeadlineTimer>
@@ -13,7 +12,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -26,6 +24,7 @@
 using namespace testloop;
 using namespace testloop::sim;
 using namespace std::chrono_literals;
+using namespace testfiles;
 using testsupport::testInstallation;
 
 namespace {
@@ -96,14 +95,11 @@ class TestPanelSim : public QObject
     Q_OBJECT
 
 private slots:
-    void replies_data();
-    void replies();
-    void faults_data();
-    void faults();
+    void answers_data();
+    void answers();
 
-    // The server over a pseudo-terminal, and the command.
-    void deliveryGivesSameBytes_data();
-    void deliveryGivesSameBytes();
+    // The server over a pseudo-terminal, and the command. The pieces a reply is delivered in
+    // are tst_seriallink's.
     void onlyWholeRequestsAreAnswered();
     void deviceReopenedRepeatedly();
     void fullDeviceInputIsDiscarded();
@@ -111,74 +107,45 @@ private slots:
     void command();
 };
 
-void TestPanelSim::replies_data()
+// What the panel answers, without a fault and with each: the simulator's server and the
+// in-process transport both answer through it.
+void TestPanelSim::answers_data()
 {
     QTest::addColumn<QByteArray>("request");
-    QTest::addColumn<QByteArray>("reply"); // empty: none
-    QTest::addColumn<int>("length");
-    const auto row
-        = [](const char *name, const char *request, const QByteArray &reply, int length) {
-              QTest::newRow(name) << QByteArray(request) << reply << length;
-          };
-    const int dl = protocol::DownloadReplyLength;
-    const int scan = protocol::ScanReplyLength;
-    const int test = protocol::TestReplyLength;
-    row("download sensor", "(j00DQBS1005)XZ", download("(j00DQRS10053030", "UFFICIO 3"), dl);
-    row("download not activated", "(j00DQBS1020)XZ", download("(j00DQRS10202012", ""), dl);
-    row("download empty, board code echoed", "(X1ZDQBS2060)XZ", download("(X1ZDQRS20601002", ""),
-        dl);
-    row("scan sensor", "(j006AQ1005)XZ", scan105, scan);
-    row("scan module", "(j006AQ1212)XZ", "(j006AR1212060030000000000)XZ", scan);
-    row("scan module where a sensor is", "(j006AQ1205)XZ", "(j006AR1205000000000000000)XZ", scan);
-    row("test passes", "(j006TS1005)XZ", "(j006TY1005)XZ", test);
-    row("test fails", "(j006TS1006)XZ", "(j006TN1006)XZ", test);
-    row("test of an empty address", "(Q9.6TS2060)XZ", "(Q9.6T?2060)XZ", test);
-    row("lock on", "(j006PIS000)XZ", {}, 0);
-    row("lock off", "(j006PFS000)XZ", {}, 0);
-    row("unknown body", "(j006XX1005)XZ", {}, 0);
-    row("scan of device kind 1", "(j006AQ1108)XZ", {}, 0);
-    row("test of a module", "(j006TS1231)XZ", {}, 0);
-}
-
-void TestPanelSim::replies()
-{
-    QFETCH(QByteArray, request);
-    QFETCH(QByteArray, reply);
-    QFETCH(int, length);
-    const std::optional<QByteArray> answer = PanelResponder(testInstallation()).replyTo(request);
-    QCOMPARE(answer.value_or(QByteArray()), reply);
-    QCOMPARE(answer.has_value(), length > 0);
-    QCOMPARE(reply.size(), length);
-}
-
-void TestPanelSim::faults_data()
-{
+    QTest::addColumn<QByteArray>("reply"); // empty: none; '?': any printable character
     QTest::addColumn<Fault>("fault");
-    QTest::addColumn<QByteArray>("request");
-    QTest::addColumn<QByteArray>("reply"); // '?': any printable character
-    const auto row
-        = [](const char *name, Fault fault, const char *request, const QByteArray &reply) {
-              QTest::newRow(name) << fault << QByteArray(request) << reply;
-          };
-    const char *const request = "(j006AQ1005)XZ";
-    row("none", Fault::None, request, scan105);
-    row("silence", Fault::Silence, request, {});
-    row("late", Fault::Late, request, scan105);
-    row("partial", Fault::Partial, request, scan105.left(14));
-    row("garbage", Fault::Garbage, request, QByteArray(29, '?'));
-    row("other loop", Fault::OtherLoop, request, scan205);
-    row("other loop, from loop 2", Fault::OtherLoop, "(j006AQ2005)XZ", scan105);
-    row("other address", Fault::OtherAddress, request, scan106);
-    row("other address after 99", Fault::OtherAddress, "(j006AQ1099)XZ",
-        "(j006AR1001050015000000000)XZ");
+    const auto row = [](const char *name, const char *request, const QByteArray &reply,
+                        Fault fault = Fault::None) {
+        QTest::newRow(name) << QByteArray(request) << reply << fault;
+    };
+    const char *const scan = "(j006AQ1005)XZ";
+    row("download sensor", "(j00DQBS1005)XZ", download("(j00DQRS10053030", "UFFICIO 3"));
+    row("download empty, board code echoed", "(X1ZDQBS2060)XZ", download("(X1ZDQRS20601002", ""));
+    row("scan sensor", scan, scan105);
+    row("scan module", "(j006AQ1212)XZ", "(j006AR1212060030000000000)XZ");
+    row("scan module where a sensor is", "(j006AQ1205)XZ", "(j006AR1205000000000000000)XZ");
+    row("test passes", "(j006TS1005)XZ", "(j006TY1005)XZ");
+    row("test fails", "(j006TS1006)XZ", "(j006TN1006)XZ");
+    row("test of an empty address", "(Q9.6TS2060)XZ", "(Q9.6T?2060)XZ");
+    // The locks and an unknown request get no reply either: see onlyWholeRequestsAreAnswered.
+    row("scan of device kind 1", "(j006AQ1108)XZ", {});
+    row("test of a module", "(j006TS1231)XZ", {});
+    row("silence", scan, {}, Fault::Silence);
+    row("late", scan, scan105, Fault::Late);
+    row("partial", scan, scan105.left(14), Fault::Partial);
+    row("garbage", scan, QByteArray(29, '?'), Fault::Garbage);
+    row("other loop", scan, scan205, Fault::OtherLoop);
+    row("other loop, from loop 2", "(j006AQ2005)XZ", scan105, Fault::OtherLoop);
+    row("other address", scan, scan106, Fault::OtherAddress);
+    row("other address after 99", "(j006AQ1099)XZ", "(j006AR1001050015000000000)XZ",
+        Fault::OtherAddress);
 }
 
-// The panel both the server and the in-process transport answer through.
-void TestPanelSim::faults()
+void TestPanelSim::answers()
 {
-    QFETCH(Fault, fault);
     QFETCH(QByteArray, request);
     QFETCH(QByteArray, reply);
+    QFETCH(Fault, fault);
     ServerOptions options;
     options.replyDelay = 20ms;
     options.lateDelay = 300ms;
@@ -196,49 +163,6 @@ void TestPanelSim::faults()
     QCOMPARE(answer.delay.count(), reply.isEmpty() ? 0 : fault == Fault::Late ? 300 : 20);
     // The fault was for that request alone.
     QCOMPARE(panel.answer("(j006AQ1006)XZ").reply, scan106);
-}
-
-void TestPanelSim::deliveryGivesSameBytes_data()
-{
-    QTest::addColumn<QByteArray>("request");
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<Delivery>("delivery");
-    QTest::addColumn<int>("writes"); // 0: paced, which may cut the pieces further
-    const QByteArray downloadReply = download("(j00DQRS10053030", "UFFICIO 3");
-    const QByteArray downloadRequest = "(j00DQBS1005)XZ", scanRequest = "(j006AQ1005)XZ";
-    QTest::newRow("download, whole") << downloadRequest << downloadReply << Delivery::Whole << 1;
-    QTest::newRow("scan, halves") << scanRequest << scan105 << Delivery::Halves << 2;
-    QTest::newRow("test, bytes") << QByteArray("(j006TS1006)XZ") << QByteArray("(j006TN1006)XZ")
-                                 << Delivery::ByteByByte << 14;
-    QTest::newRow("download, halves, paced")
-        << downloadRequest << downloadReply << Delivery::Halves << 0;
-}
-
-void TestPanelSim::deliveryGivesSameBytes()
-{
-    QFETCH(QByteArray, request);
-    QFETCH(QByteArray, reply);
-    QFETCH(Delivery, delivery);
-    QFETCH(int, writes);
-    ServerOptions options;
-    options.delivery = delivery;
-    options.linePacing = writes == 0;
-    options.pieceGap = 1ms;
-    PanelServer server(testInstallation(), options);
-    QVERIFY(started(server));
-    QSignalSpy written(&server, &PanelServer::bytesWritten);
-
-    DeviceSide device(server.devicePath());
-    QVERIFY(device.write(request));
-    QCOMPARE(device.read(reply.size()), reply);
-    QByteArray joined;
-    for (const QList<QVariant> &arguments : std::as_const(written))
-        joined += arguments.first().toByteArray();
-    QCOMPARE(joined, reply);
-    if (writes > 0)
-        QCOMPARE(written.size(), writes);
-    QCOMPARE(server.requests(), QList<QByteArray> {request});
-    QTRY_COMPARE_WITH_TIMEOUT(server.replies(), QList<QByteArray> {reply}, ReadTimeoutMs);
 }
 
 void TestPanelSim::onlyWholeRequestsAreAnswered()
@@ -281,9 +205,7 @@ void TestPanelSim::deviceReopenedRepeatedly()
     QVERIFY(server.isServing());
     server.stop();
     // Every reply logged, and no error in between.
-    QFile log(options.logPath);
-    QVERIFY(log.open(QIODevice::ReadOnly));
-    const QByteArray lines = log.readAll();
+    const QByteArray lines = readBytes(options.logPath);
     QVERIFY2(!lines.contains(" ! "), lines.constData());
     QCOMPARE(lines.count(" < " + scan105 + '\n'), 5);
 }
@@ -343,9 +265,7 @@ void TestPanelSim::lifetime()
     // A regular file in the link's place is left alone, and the server does not start.
     QTemporaryDir dir;
     options.linkPath = dir.filePath(QStringLiteral("panel"));
-    QFile file(options.linkPath);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
+    QVERIFY(writeBytes(options.linkPath, {}));
     PanelServer refused(testInstallation(), options);
     QString error;
     QVERIFY(!refused.start(&error));
@@ -359,9 +279,7 @@ void TestPanelSim::command()
     const QString link = dir.filePath(QStringLiteral("panel"));
     const QString path = dir.filePath(QStringLiteral("installation.json"));
     const auto start = [&](const QByteArray &json, QProcess &process, QStringList arguments = {}) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(json) == json.size());
-        file.close();
+        QVERIFY(writeBytes(path, json));
         process.start(QStringLiteral(PANELSIM_PATH),
                       arguments << QStringLiteral("--installation") << path);
     };

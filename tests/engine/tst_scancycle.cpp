@@ -13,18 +13,6 @@ using Kind = ExchangeEvent::Kind;
 
 Q_DECLARE_METATYPE(testloop::DiscardReason)
 
-namespace {
-
-// A whole scan reply for a sensor of loop 1 or 2.
-QByteArray scanReply(int loop, int address, int analogue)
-{
-    return "(j006AR" + QByteArray::number(loop) + '0'
-        + QByteArray::number(address).rightJustified(2, '0')
-        + QByteArray::number(analogue).rightJustified(3, '0') + "015000000000)XZ";
-}
-
-} // namespace
-
 class TestScanCycle : public QObject
 {
     Q_OBJECT
@@ -34,17 +22,12 @@ private slots:
     void badRepliesAskTheSameAddressAgain_data();
     void badRepliesAskTheSameAddressAgain();
     void fourTimeoutsInARowShowTheMessageOnce();
-    void replyAfterTimeoutsClearsTheCount();
-    void timeoutCountsAsARead();
     void stopDuringThePauseCancelsTheRequest();
     void testMode();
-    void firstTestRequestWaitsTheShorterTimeout();
     void testModeWithNothingActivated();
-    void loopChangedDuringTestStops();
     void portThatCannotBeOpenedStopsTheStart();
     void clickStartsTheRetriesAfresh();
     void lockDuringAScanAsksTheSameAddressAgain();
-    void lostLinkStopsOnceAndKeepsReadings();
     void verificationFromScannedStatistics();
 };
 
@@ -55,29 +38,17 @@ void TestScanCycle::sensorPass()
     EngineBench b;
     b.cycle.start();
     QVERIFY(b.scanFor(102));
-    QStringList expected = addresses(1, 1, 99);
-    expected.insert(6, QStringLiteral("1.06"));
-    expected.insert(6, QStringLiteral("1.06"));
-    QCOMPARE(b.asked(), expected << QStringLiteral("1.01"));
+    QCOMPARE(b.asked(),
+             addresses(1, 1, 6) + words("1.06 1.06") + addresses(1, 7, 99) + words("1.01"));
 
-    const struct
-    {
-        int address;
-        C colour;
-        const char *caption;
-    } buttons[] = {
-        {2, C::Green, "N 2\nVA500\n[15] "},   {3, C::Yellow, "N 3\nVA300\n[15] "},
-        {6, C::Red, "N 6\nVA100\n[15] "},     {7, C::White, "N 7\nVA500\n[42] X2"},
-        {8, C::Yellow, "N 8\nVA2000\n[15] "}, {99, C::Green, "N 99\nVA500\n[15] "},
-    };
-    for (const auto &button : buttons) {
-        QCOMPARE(b.grid.at(button.address).colour, button.colour);
-        QCOMPARE(b.grid.at(button.address).caption, QString::fromUtf8(button.caption));
-    }
-    QCOMPARE(b.grid.at(6).captions.mid(0, 5),
-             (QStringList {QStringLiteral("X"), QStringLiteral("+"), QStringLiteral("X"),
-                           QStringLiteral("+"), QStringLiteral("X")}));
-    QCOMPARE(b.grid.at(7).toolTip, QStringLiteral("N° 7 CONFLITTO INDIRIZZI"));
+    // One button of each colour; the evaluation's boundaries are its own test's.
+    QCOMPARE(b.grid.at(2).colour, C::Green);
+    QCOMPARE(b.grid.at(3).colour, C::Yellow);
+    QCOMPARE(b.grid.at(6).colour, C::Red);
+    QCOMPARE(b.grid.at(7).colour, C::White);
+    QCOMPARE(b.grid.at(3).caption, QStringLiteral("N 3\nVA300\n[15] "));
+    QCOMPARE(b.grid.at(7).caption, QStringLiteral("N 7\nVA500\n[42] X2"));
+    QCOMPARE(b.grid.at(6).captions.mid(0, 5), words("X + X + X"));
 
     const LoopData &d = *b.data;
     QCOMPARE(d.OkCount.at(2, 1), qint16(1));
@@ -99,10 +70,8 @@ void TestScanCycle::modulePass()
     b.cycle.start();
     QVERIFY(b.scanFor(13));
     QCOMPARE(b.link.requests().first(), QByteArray("(j006AQ1201)XZ"));
-    QCOMPARE(b.grid.at(10).colour, C::Green);
     QCOMPARE(b.grid.at(11).toolTip, QStringLiteral("MODULO N° 11 LOOP 1 GUASTO"));
     QCOMPARE(b.grid.at(12).caption, QStringLiteral("N 12\nVA600\n[30] X2"));
-    QCOMPARE(b.grid.at(12).toolTip, QStringLiteral("MODULO N° 12 LOOP 1 OK CONFLITTO INDIRIZZI"));
     QCOMPARE(b.data->ModuleHistogram.at(600, 12, 1), qint16(1));
     QCOMPARE(b.data->SensorReadCount.at(10, 1), qint16(0)); // modules are not counted
 }
@@ -114,12 +83,12 @@ void TestScanCycle::badRepliesAskTheSameAddressAgain_data()
     QTest::addColumn<QByteArray>("arrives");
     QTest::addColumn<DiscardReason>("reason");
 
-    const QByteArray whole = scanReply(1, 1, 999);
-    QTest::newRow("other loop") << scanReply(2, 1, 999) << DiscardReason::OtherLoop;
+    const QByteArray whole = "(j006AR1001999015000000000)XZ";
+    QTest::newRow("other loop") << QByteArray("(j006AR2001999015000000000)XZ")
+                                << DiscardReason::OtherLoop;
     QTest::newRow("short reply joined to a late one")
         << whole.left(14) + whole << DiscardReason::Garbled;
     QTest::newRow("noise of the right length") << QByteArray(29, 'A') << DiscardReason::Garbled;
-    QTest::newRow("right length, no end") << whole.left(26) + "XYZ" << DiscardReason::Garbled;
     QTest::newRow("short, then silence") << whole.left(14) << DiscardReason::Short;
 }
 
@@ -129,24 +98,19 @@ void TestScanCycle::badRepliesAskTheSameAddressAgain()
     QFETCH(DiscardReason, reason);
     EngineBench b(shortTimings(50ms));
     b.link.queueFault(sim::Fault::Silence);
-    connect(&b.link, &Transport::exchangeEvent, this, [&](const ExchangeEvent &event) {
-        // Once the request is on the line and the cycle waits for its reply.
-        if (event.kind == Kind::RequestOut && b.link.requests().size() == 1) {
-            QMetaObject::invokeMethod(
-                &b.link, [&] { b.link.arrive(arrives); }, Qt::QueuedConnection);
-        }
+    // Once the request is on the line and the cycle waits for its reply.
+    b.atRequest(1, [&] {
+        QMetaObject::invokeMethod(
+            &b.link, [&] { b.link.arrive(arrives); }, Qt::QueuedConnection);
     });
     b.cycle.start();
     QVERIFY(b.scanFor(3));
-    QCOMPARE(
-        b.asked(),
-        (QStringList {QStringLiteral("1.01"), QStringLiteral("1.01"), QStringLiteral("1.02")}));
+    QCOMPARE(b.asked(), words("1.01 1.01 1.02"));
     QCOMPARE(b.eventCount(Kind::ReplyDiscarded), 1);
     const auto discarded = std::find_if(b.events.cbegin(), b.events.cend(), [](const auto &e) {
         return e.kind == Kind::ReplyDiscarded;
     });
     QCOMPARE(discarded->reason, reason);
-    QCOMPARE(discarded->tag.address, 1);
     // Only the clean second reply was stored and counted.
     QCOMPARE(b.data->SensorAnalogue.at(1, 1), qint16(500));
     QCOMPARE(b.data->SensorHistogram.at(500, 1, 1), qint16(1));
@@ -154,67 +118,35 @@ void TestScanCycle::badRepliesAskTheSameAddressAgain()
     QCOMPARE(b.data->SensorAnalogue.at(1, 2), qint16(0));
 }
 
+// Three time-outs at address 1, its reply, then four at address 2: the reply cleared the
+// count, so the message comes once, at the fourth time-out in a row, with the reply timer held
+// while it is open.
 void TestScanCycle::fourTimeoutsInARowShowTheMessageOnce()
 {
     EngineBench b(shortTimings(20ms));
-    for (int i = 0; i < 4; ++i)
-        b.link.queueFault(sim::Fault::Silence);
+    using sim::Fault;
+    for (const Fault fault : {Fault::Silence, Fault::Silence, Fault::Silence, Fault::None,
+                              Fault::Silence, Fault::Silence, Fault::Silence, Fault::Silence})
+        b.link.queueFault(fault);
+    qsizetype timedOutAtMessage = -1;
     qsizetype askedWhileOpen = -1;
     b.prompts.whileMessageOpen = [&] {
+        timedOutAtMessage = b.eventCount(Kind::TimedOut);
         const qsizetype before = b.scanRequests();
         QTest::qWait(200); // several reply time-outs long
         askedWhileOpen = b.scanRequests() - before;
     };
     b.cycle.start();
-    QVERIFY(b.scanFor(6));
+    QVERIFY(b.scanFor(10));
 
-    QCOMPARE(
-        b.asked(),
-        (QStringList {QStringLiteral("1.01"), QStringLiteral("1.01"), QStringLiteral("1.01"),
-                      QStringLiteral("1.01"), QStringLiteral("1.01"), QStringLiteral("1.02")}));
-    QCOMPARE(b.grid.at(1).captions.mid(0, 8),
-             (QStringList {QStringLiteral("X"), QStringLiteral("*"), QStringLiteral("X"),
-                           QStringLiteral("*"), QStringLiteral("X"), QStringLiteral("*"),
-                           QStringLiteral("X"), QStringLiteral("*")}));
+    QCOMPARE(b.asked(), words("1.01 1.01 1.01 1.01 1.02 1.02 1.02 1.02 1.02 1.03"));
+    QCOMPARE(b.grid.at(2).captions.mid(0, 8), words("X * X * X * X *"));
     QCOMPARE(b.prompts.messages.size(), 1);
+    QCOMPARE(timedOutAtMessage, 7);
     QCOMPARE(b.prompts.messages[0].text, QStringLiteral("(TimeOut)\rLa centrale non risponde..."));
     QCOMPARE(b.prompts.messages[0].title, QStringLiteral("Anomalia"));
     QCOMPARE(b.prompts.messages[0].icon, Prompts::Icon::Critical);
     QCOMPARE(askedWhileOpen, 0); // the reply timer was held while the message was open
-    QCOMPARE(b.eventCount(Kind::TimedOut), 4);
-}
-
-void TestScanCycle::replyAfterTimeoutsClearsTheCount()
-{
-    EngineBench b(shortTimings(20ms));
-    for (int i = 0; i < 3; ++i)
-        b.link.queueFault(sim::Fault::Silence);
-    b.link.queueFault(sim::Fault::None);
-    b.link.queueFault(sim::Fault::Silence);
-    b.cycle.start();
-    QVERIFY(b.scanFor(7));
-    // Three time-outs, a reply, then one more time-out: no message at all.
-    QVERIFY(b.prompts.messages.isEmpty());
-    QCOMPARE(
-        b.asked().mid(0, 6),
-        (QStringList {QStringLiteral("1.01"), QStringLiteral("1.01"), QStringLiteral("1.01"),
-                      QStringLiteral("1.01"), QStringLiteral("1.02"), QStringLiteral("1.02")}));
-}
-
-// A time-out spends one of the FaultRetries requests of a faulty sensor: with 3, the sensor
-// is asked three times in all, the silent request included.
-void TestScanCycle::timeoutCountsAsARead()
-{
-    EngineBench b(shortTimings(20ms));
-    b.link.queueFault(sim::Fault::None);
-    b.link.queueFault(sim::Fault::Silence);
-    b.cycle.deviceClicked(6);
-    QVERIFY(b.scanFor(4));
-    QCOMPARE(b.asked(),
-             (QStringList {QStringLiteral("1.06"), QStringLiteral("1.06"), QStringLiteral("1.06"),
-                           QStringLiteral("1.07")}));
-    QCOMPARE(b.data->FaultCount.at(6, 1), qint16(1));
-    QCOMPARE(b.data->SensorHistogram.at(100, 6, 1), qint16(2));
 }
 
 void TestScanCycle::stopDuringThePauseCancelsTheRequest()
@@ -230,58 +162,29 @@ void TestScanCycle::stopDuringThePauseCancelsTheRequest()
     QCOMPARE(b.cycle.statusText(), QStringLiteral("Scansione fermata"));
 }
 
+// The first request always goes to address 1, left out or not, and waits the first time-out,
+// not the later one: with the later one a minute long, the request after its silence can only
+// come from the shorter wait. Then the addresses left out are skipped.
 void TestScanCycle::testMode()
-{
-    EngineBench b;
-    for (int address = 1; address <= 5; ++address)
-        b.data->NotActivated.set(address, 1, 1);
-    b.cycle.setMode(ScanMode::SensorTest);
-    b.cycle.start();
-    QVERIFY(b.scanFor(4));
-    // The first request always goes to address 1; then the addresses left out are skipped.
-    QCOMPARE(b.asked(),
-             (QStringList {QStringLiteral("1.01"), QStringLiteral("1.06"), QStringLiteral("1.07"),
-                           QStringLiteral("1.08")}));
-    QCOMPARE(b.link.requests().first(), QByteArray("(j006TS1001)XZ"));
-    QVERIFY(!b.grid.at(3).visible);
-    QCOMPARE(b.grid.at(6).caption, QStringLiteral("6\nFAIL !"));
-    QCOMPARE(b.grid.at(6).colour, C::Red);
-    QCOMPARE(b.grid.at(7).caption, QStringLiteral("7\nOK"));
-    QCOMPARE(b.grid.at(7).toolTip, QStringLiteral("Sensore N°7 Tipo: Zona: 0 <> TEST SENSORE OK"));
-}
-
-// The first test request of a start waits the first time-out, not the later one: with the
-// later one a minute long, the request after a silence can only come from the shorter wait.
-void TestScanCycle::firstTestRequestWaitsTheShorterTimeout()
 {
     Timings timings = shortTimings(60000ms);
     timings.firstReplyTimeout = 20ms;
     EngineBench b(timings);
+    for (int address = 1; address <= 5; ++address)
+        b.data->NotActivated.set(address, 1, 1);
     b.link.queueFault(sim::Fault::Silence);
     b.cycle.setMode(ScanMode::SensorTest);
     b.cycle.start();
-    QVERIFY(b.scanFor(2));
-    QCOMPARE(b.asked(), (QStringList {QStringLiteral("1.01"), QStringLiteral("1.01")}));
-    QCOMPARE(b.grid.at(1).captions.mid(0, 2),
-             (QStringList {QStringLiteral("X"), QStringLiteral("*")}));
+    QVERIFY(b.scanFor(4));
+    QCOMPARE(b.asked(), words("1.01 1.06 1.07 1.08"));
+    QCOMPARE(b.link.requests().first(), QByteArray("(j006TS1001)XZ"));
+    QVERIFY(!b.grid.at(3).visible);
+    QCOMPARE(b.grid.at(6).caption, QStringLiteral("6\nFAIL !"));
 }
 
+// Loop 2 with nothing activated: a test switched to it stops, and one started there never
+// asks the panel.
 void TestScanCycle::testModeWithNothingActivated()
-{
-    EngineBench b;
-    for (int address = 1; address <= 99; ++address)
-        b.data->NotActivated.set(address, 1, 1);
-    b.cycle.setMode(ScanMode::SensorTest);
-    b.cycle.start();
-    QCOMPARE(b.prompts.messages.size(), 1);
-    QCOMPARE(b.prompts.messages[0].text, QStringLiteral("nessun sensore attivato su questo loop"));
-    QTest::qWait(50);
-    QVERIFY(b.link.requests().isEmpty());
-    QCOMPARE(b.cycle.activity(), ScanCycle::Activity::Idle);
-    QVERIFY(!b.link.isOpen());
-}
-
-void TestScanCycle::loopChangedDuringTestStops()
 {
     EngineBench b;
     for (int address = 1; address <= 99; ++address)
@@ -292,11 +195,14 @@ void TestScanCycle::loopChangedDuringTestStops()
     b.prompts.answers = {false}; // the redraw's stop question: keep going
     b.cycle.RefreshGrid(2);
     QVERIFY(waitUntil([&] { return b.cycle.activity() == ScanCycle::Activity::Idle; }));
-    QCOMPARE(b.prompts.messages.last().text,
-             QStringLiteral("nessun sensore attivato su questo loop"));
     const qsizetype asked = b.scanRequests();
+    b.cycle.start();
     QTest::qWait(50);
     QCOMPARE(b.scanRequests(), asked);
+    QCOMPARE(b.cycle.activity(), ScanCycle::Activity::Idle);
+    QVERIFY(!b.link.isOpen());
+    QCOMPARE(b.prompts.messages.size(), 2);
+    QCOMPARE(b.prompts.messages[1].text, QStringLiteral("nessun sensore attivato su questo loop"));
 }
 
 void TestScanCycle::portThatCannotBeOpenedStopsTheStart()
@@ -307,9 +213,7 @@ void TestScanCycle::portThatCannotBeOpenedStopsTheStart()
     b.cycle.start();
     QTest::qWait(100); // longer than a reply time-out: no timer may strike
     QCOMPARE(failed.count(), 1);
-    QCOMPARE(failed[0][0].value<PortFailure>().reason, PortFailure::Reason::Missing);
     QCOMPARE(b.cycle.activity(), ScanCycle::Activity::Idle);
-    QVERIFY(!b.cycle.isRunning());
     QCOMPARE(b.eventCount(Kind::TimedOut), 0);
     QVERIFY(b.link.requests().isEmpty());
     QVERIFY(b.prompts.messages.isEmpty()); // telling the user is the window's part
@@ -318,19 +222,22 @@ void TestScanCycle::portThatCannotBeOpenedStopsTheStart()
 }
 
 // A click on the faulty sensor right after its first re-read was asked: the requests spent
-// on it before the click do not count.
+// on it before the click do not count. Of the FaultRetries (3) requests after it, the second
+// goes unanswered: a time-out spends one of them too.
 void TestScanCycle::clickStartsTheRetriesAfresh()
 {
-    EngineBench b;
+    EngineBench b(shortTimings(20ms));
+    for (int i = 0; i < 7; ++i)
+        b.link.queueFault(sim::Fault::None);
+    b.link.queueFault(sim::Fault::Silence);
     connect(&b.link, &Transport::exchangeEvent, this, [&](const ExchangeEvent &event) {
         if (event.kind == Kind::ReRead && b.eventCount(Kind::ReRead) == 1)
             b.cycle.deviceClicked(6);
     });
     b.cycle.start();
     QVERIFY(b.scanFor(10));
-    QCOMPARE(b.asked(),
-             addresses(1, 1, 6) << QStringLiteral("1.06") << QStringLiteral("1.06")
-                                << QStringLiteral("1.06") << QStringLiteral("1.07"));
+    QCOMPARE(b.asked(), addresses(1, 1, 6) + words("1.06 1.06 1.06 1.07"));
+    QCOMPARE(b.eventCount(Kind::TimedOut), 1);
     QCOMPARE(b.data->FaultCount.at(6, 1), qint16(1));
 }
 
@@ -354,35 +261,11 @@ void TestScanCycle::lockDuringAScanAsksTheSameAddressAgain()
     QCOMPARE(b.link.requests().last(), QByteArray("(j006PFS000)XZ"));
 }
 
-void TestScanCycle::lostLinkStopsOnceAndKeepsReadings()
-{
-    EngineBench b;
-    QSignalSpy lost(&b.link, &Transport::linkLost);
-    connect(&b.link, &Transport::exchangeEvent, this, [&](const ExchangeEvent &event) {
-        if (event.kind == Kind::RequestOut && event.tag.address == 4)
-            b.link.unplug();
-    });
-    b.cycle.start();
-    QVERIFY(waitUntil([&] { return !b.cycle.isRunning(); }));
-    QTest::qWait(50);
-    QCOMPARE(b.cycle.activity(), ScanCycle::Activity::Idle);
-    QCOMPARE(lost.count(), 1);
-    QCOMPARE(b.scanRequests(), 4);
-    QCOMPARE(b.data->SensorAnalogue.at(3, 1), qint16(300));
-    QCOMPARE(b.data->OkCount.at(1, 1), qint16(1));
-    QCOMPARE(b.cycle.statusText(),
-             QStringLiteral("Scansione fermata: collegamento con la centrale perso"));
-}
-
 void TestScanCycle::verificationFromScannedStatistics()
 {
     EngineBench b;
     b.cycle.start();
     QVERIFY(b.scanFor(12));
-    b.data->SensorReadCount.set(9, 1, 2); // one of two in range: exactly half
-    b.data->OkCount.set(9, 1, 1);
-    b.data->FaultCount.set(9, 1, 1);
-
     b.cycle.setMode(ScanMode::Modules);
     const FakeGrid::Button before = b.grid.at(1);
     b.cycle.verifyInstallation(); // modules: nothing at all, not even the question
@@ -393,14 +276,11 @@ void TestScanCycle::verificationFromScannedStatistics()
     b.prompts.answers = {false}; // the verification goes on whatever the answer
     b.cycle.verifyInstallation();
     QCOMPARE(b.prompts.questions, QStringList {QStringLiteral("Stop|Fermare la comunicazione?")});
+    // The verdicts themselves are the verification's own test; here, that they come from the
+    // scanned statistics of each address.
     QCOMPARE(b.grid.at(1).caption, QStringLiteral("N° 1\n 100%\n 0%\n 0%"));
-    QCOMPARE(b.grid.at(1).colour, C::Green);
     QCOMPARE(b.grid.at(6).caption, QStringLiteral("N° 6\n 0%\n 0%\n 100%"));
     QCOMPARE(b.grid.at(6).colour, C::Red);
-    QCOMPARE(b.grid.at(9).caption, QStringLiteral("N° 9\n 50%\n 0%\n 50%"));
-    QCOMPARE(b.grid.at(9).colour, C::Red);
-    QCOMPARE(b.grid.at(60).caption, QStringLiteral("N° 60\n 0%\n 0%\n 0%"));
-    QCOMPARE(b.grid.at(60).colour, C::ButtonFace);
     QCOMPARE(b.grid.at(7).toolTip, QStringLiteral("N° 7 CONFLITTO INDIRIZZI")); // untouched
 }
 

@@ -4,7 +4,6 @@
 #include "link/PanelProtocol.h"
 #include "loopdata/LoopTables.h"
 #include "loopdata/SharedState.h"
-#include "scan/CommunicationCounters.h"
 #include "scan/ConfigurationDownload.h"
 #include "scan/ScanCycle.h"
 #include "sim/ResponderTransport.h"
@@ -107,18 +106,21 @@ struct EngineBench
         return reached && waitUntil([&] { return link.repliesUnderWay() == 0; });
     }
 
+    // Runs act once, as the request numbered n (from 1) goes out.
+    void atRequest(qsizetype n, std::function<void()> act)
+    {
+        QObject::connect(&link, &testloop::Transport::exchangeEvent, &link,
+                         [this, n, act](const testloop::ExchangeEvent &event) {
+                             if (event.kind == testloop::ExchangeEvent::Kind::RequestOut
+                                 && link.requests().size() == n)
+                                 act();
+                         });
+    }
+
     qsizetype eventCount(testloop::ExchangeEvent::Kind kind) const
     {
         return std::count_if(events.cbegin(), events.cend(),
                              [kind](const testloop::ExchangeEvent &e) { return e.kind == kind; });
-    }
-
-    // The communication counters of the bench, made on first use.
-    testloop::CommunicationCounters &counters()
-    {
-        if (!m_counters)
-            m_counters = std::make_unique<testloop::CommunicationCounters>(link);
-        return *m_counters;
     }
 
     testloop::SharedState shared;
@@ -129,10 +131,13 @@ struct EngineBench
     testloop::ScanCycle cycle;
     testloop::ConfigurationDownload download;
     QList<testloop::ExchangeEvent> events;
-
-private:
-    std::unique_ptr<testloop::CommunicationCounters> m_counters;
 };
+
+// The words of a text, as "1.01 1.01 1.02" for a list of requests.
+inline QStringList words(const char *text)
+{
+    return QString::fromLatin1(text).split(u' ', Qt::SkipEmptyParts);
+}
 
 // "1.01" .. for the addresses from..to of a loop.
 inline QStringList addresses(int loop, int from, int to)

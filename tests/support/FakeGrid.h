@@ -32,7 +32,6 @@ public:
     {
         if (Button *b = button(address))
             b->colour = colour;
-        ++colourChanges;
     }
     void setToolTip(int address, const QString &toolTip) override
     {
@@ -51,16 +50,8 @@ public:
     }
 
     const Button &at(int address) const { return buttons[std::size_t(address - 1)]; }
-    int visibleCount() const
-    {
-        int count = 0;
-        for (const Button &b : buttons)
-            count += b.visible ? 1 : 0;
-        return count;
-    }
 
     std::array<Button, 99> buttons;
-    int colourChanges = 0;
 
 private:
     Button *button(int address)

@@ -11,6 +11,7 @@
 #include "ui/DeviceButton.h"
 #include "ui/MainWindow.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
@@ -126,6 +127,21 @@ public:
         return passed && !m_window->cycle().isRunning()
             && waitUntil([&] { return m_panel->repliesUnderWay() == 0; });
     }
+
+    // Pulls the cable the first time a request for the address goes out.
+    void unplugAt(int address)
+    {
+        QObject::connect(m_panel.get(), &Transport::exchangeEvent, m_panel.get(),
+                         [this, address, pulled = false](const ExchangeEvent &event) mutable {
+                             if (event.kind == ExchangeEvent::Kind::RequestOut && !pulled
+                                 && event.tag.address == address) {
+                                 pulled = true;
+                                 m_panel->unplug();
+                             }
+                         });
+    }
+
+    QAction *action(const QString &name) const { return m_window->findChild<QAction *>(name); }
 
 protected:
     std::unique_ptr<QTemporaryDir> m_dir;

@@ -1,6 +1,7 @@
 // The device detail window: what it says of a sensor and of a module from known tables and
 // communication counters, the chart of the distribution with the grid's regions and the latest
 // reading, following another address or loop, and the right click on the grid that asks for it.
+// The regions are the evaluation's colours (tst_evaluation) read off reading by reading.
 #include "loopdata/LoopTables.h"
 #include "loopdata/SharedState.h"
 #include "scan/CommunicationCounters.h"
@@ -28,8 +29,6 @@ using namespace Qt::StringLiterals;
 using Kind = ExchangeEvent::Kind;
 
 Q_DECLARE_METATYPE(testloop::DeviceSide)
-Q_DECLARE_METATYPE(testloop::ReadingRegion)
-Q_DECLARE_METATYPE(testloop::Settings)
 
 namespace {
 
@@ -104,12 +103,6 @@ struct Bench
         link.report(result);
     }
 
-    QString text(const DeviceDetailWindow &window, const QString &name) const
-    {
-        const auto *label = window.findChild<QLabel *>(name);
-        return label ? label->text() : u"(no label %1)"_s.arg(name);
-    }
-
     const std::map<int, int> sensorCounts {{100, 1}, {440, 2}, {450, 4}, {460, 1}, {1700, 1}};
     // 0 and 100 are faults; 300, 400 and 2600 out of range (400 is the lower limit itself,
     // which the grid does not paint green); 500 in range.
@@ -120,6 +113,17 @@ struct Bench
     sim::ResponderTransport link {sim::Installation()};
     CommunicationCounters counters {link};
 };
+
+// The texts of the labels "Detail" + each of the names, "|" between them.
+QString shown(const DeviceDetailWindow &window, const QString &names)
+{
+    QStringList texts;
+    for (const QString &name : names.split(u' ')) {
+        const auto *label = window.findChild<QLabel *>(u"Detail"_s + name);
+        texts.append(label ? label->text() : u"(no label %1)"_s.arg(name));
+    }
+    return texts.join(u'|');
+}
 
 template<typename T> T *series(const DeviceDetailWindow &window, const QString &name)
 {
@@ -165,9 +169,6 @@ class TestDeviceDetail : public QObject
 {
     Q_OBJECT
 private slots:
-    void regions_data();
-    void regions();
-    void texts_data();
     void texts();
     void chart_data();
     void chart();
@@ -176,119 +177,30 @@ private slots:
     void rightClick();
 };
 
-void TestDeviceDetail::regions_data()
-{
-    QTest::addColumn<DeviceSide>("side");
-    QTest::addColumn<Settings>("settings");
-    QTest::addColumn<QList<ReadingRegion>>("expected");
-    const Settings usual;
-    using enum ButtonColour;
-    QTest::newRow("sensor") << DeviceSide::Sensor << usual
-                            << QList<ReadingRegion> {{Red, 0, 199},
-                                                     {Yellow, 200, 401},
-                                                     {Green, 402, 1500},
-                                                     {Yellow, 1501, 4000}};
-    QTest::newRow("module") << DeviceSide::Module << usual
-                            << QList<ReadingRegion> {{Red, 0, 199},
-                                                     {Yellow, 200, 401},
-                                                     {Green, 402, 2500},
-                                                     {Yellow, 2501, 4000}};
-    Settings noFault;
-    noFault.GSMax = 0;
-    noFault.GMMax = 0;
-    QTest::newRow("module: 0 is a fault whatever the threshold")
-        << DeviceSide::Module << noFault
-        << QList<ReadingRegion> {
-               {Red, 0, 0}, {Yellow, 1, 401}, {Green, 402, 2500}, {Yellow, 2501, 4000}};
-    QTest::newRow("sensor: 0 is no fault without a threshold")
-        << DeviceSide::Sensor << noFault
-        << QList<ReadingRegion> {{Yellow, 0, 401}, {Green, 402, 1500}, {Yellow, 1501, 4000}};
-    Settings crossed; // the range wins over the fault threshold
-    crossed.GSMax = 500;
-    crossed.VaSMin = 300;
-    crossed.VaSMax = 700;
-    QTest::newRow("sensor: thresholds out of order")
-        << DeviceSide::Sensor << crossed
-        << QList<ReadingRegion> {{Red, 0, 301}, {Green, 302, 700}, {Yellow, 701, 4000}};
-}
-
-void TestDeviceDetail::regions()
-{
-    QFETCH(DeviceSide, side);
-    QFETCH(Settings, settings);
-    QFETCH(QList<ReadingRegion>, expected);
-    QCOMPARE(readingRegions(side, settings, MaxHistogramReading), expected);
-}
-
-void TestDeviceDetail::texts_data()
-{
-    QTest::addColumn<DeviceSide>("side");
-    QTest::addColumn<int>("address");
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<QString>("text");
-    const auto sensor = [](const char *name, const char *label, const QString &text) {
-        QTest::newRow(name) << DeviceSide::Sensor << Sensor << QString::fromLatin1(label) << text;
-    };
-    sensor("sensor: loop", "DetailLoop", u"1"_s);
-    sensor("sensor: address", "DetailAddress", u"5"_s);
-    sensor("sensor: kind", "DetailKind", u"Sensore"_s);
-    sensor("sensor: type", "DetailType", u"OTTICO"_s);
-    sensor("sensor: zone", "DetailZone", u"3"_s);
-    sensor("sensor: description", "DetailDescription", u"UFFICIO 3"_s);
-    sensor("sensor: verdict", "DetailVerdict", u"OK"_s);
-    sensor("sensor: analogue", "DetailAnalogue", u"450"_s);
-    sensor("sensor: current", "DetailCurrent", u"15"_s);
-    sensor("sensor: last three, newest first", "DetailLastReadings", u"450  ·  460  ·  440"_s);
-    sensor("sensor: counted", "DetailCounted", u"8"_s);
-    sensor("sensor: in range", "DetailInRange", u"5 (62,5 %)"_s);
-    sensor("sensor: out of range", "DetailOutOfRange", u"2 (25,0 %)"_s);
-    sensor("sensor: faulty", "DetailFaulty", u"1 (12,5 %)"_s);
-    sensor("sensor: fault threshold", "DetailFaultThreshold", u"200"_s);
-    sensor("sensor: lower limit", "DetailLowerLimit", u"400"_s);
-    sensor("sensor: upper limit", "DetailUpperLimit", u"1500"_s);
-    sensor("sensor: requests", "DetailRequests", u"4"_s);
-    sensor("sensor: valid", "DetailValidReplies", u"2 (50,0 %)"_s);
-    sensor("sensor: time-outs", "DetailTimeouts", u"1 (25,0 %)"_s);
-    sensor("sensor: discarded", "DetailDiscarded",
-           u"1 (altro loop 1, incomplete 0, non valide 0, non attese 0)"_s);
-    sensor("sensor: re-reads", "DetailReReads", u"1"_s);
-    sensor("sensor: last response", "DetailLastResponse", u"20,5 ms"_s);
-    sensor("sensor: mean response", "DetailMeanResponse", u"16,5 ms"_s);
-
-    const auto module = [](const char *name, const char *label, const QString &text) {
-        QTest::newRow(name) << DeviceSide::Module << Module << QString::fromLatin1(label) << text;
-    };
-    module("module: kind", "DetailKind", u"Modulo"_s);
-    module("module: type", "DetailType", u"PULSANTE"_s);
-    module("module: no description", "DetailDescription", u"—"_s);
-    module("module: analogue", "DetailAnalogue", u"500"_s);
-    module("module: no ring of readings", "DetailLastReadings", u"—"_s);
-    module("module: counted from the distribution", "DetailCounted", u"11"_s);
-    module("module: in range", "DetailInRange", u"4 (36,4 %)"_s);
-    module("module: out of range", "DetailOutOfRange", u"5 (45,5 %)"_s);
-    module("module: faulty", "DetailFaulty", u"2 (18,2 %)"_s);
-    module("module: upper limit", "DetailUpperLimit", u"2500"_s);
-    module("module: no requests", "DetailRequests", u"0"_s);
-    module("module: no response time", "DetailMeanResponse", u"—"_s);
-
-    QTest::newRow("empty address")
-        << DeviceSide::Sensor << 6 << u"DetailVerdict"_s << u"NON RISPONDE"_s;
-    QTest::newRow("empty address: no download")
-        << DeviceSide::Sensor << 6 << u"DetailZone"_s << u"—"_s;
-    QTest::newRow("empty address: nothing counted")
-        << DeviceSide::Sensor << 6 << u"DetailInRange"_s << u"0"_s;
-}
-
+// Every number of a sensor and of a module from the tables and counters, and of an empty
+// address; the shares with a decimal comma, the last three readings newest first.
 void TestDeviceDetail::texts()
 {
-    QFETCH(DeviceSide, side);
-    QFETCH(int, address);
-    QFETCH(QString, label);
-    QFETCH(QString, text);
     Bench b;
     DeviceDetailWindow window(*b.data, b.shared, b.counters);
-    window.showAddress(address, side);
-    QCOMPARE(b.text(window, label), text);
+    window.showAddress(Sensor, DeviceSide::Sensor);
+    QCOMPARE(shown(window, u"Loop Address Kind Type Zone Description Verdict Analogue Current"_s),
+             u"1|5|Sensore|OTTICO|3|UFFICIO 3|OK|450|15"_s);
+    QCOMPARE(shown(window, u"LastReadings Counted InRange OutOfRange Faulty"_s),
+             u"450  ·  460  ·  440|8|5 (62,5 %)|2 (25,0 %)|1 (12,5 %)"_s);
+    QCOMPARE(shown(window, u"FaultThreshold LowerLimit UpperLimit Requests ValidReplies"_s),
+             u"200|400|1500|4|2 (50,0 %)"_s);
+    QCOMPARE(shown(window, u"Timeouts Discarded ReReads LastResponse MeanResponse"_s),
+             u"1 (25,0 %)|1 (altro loop 1, incomplete 0, non valide 0, non attese 0)|1|20,5 ms|"
+             "16,5 ms"_s);
+    // A module keeps no ring of readings and counts them from its distribution.
+    window.showAddress(Module, DeviceSide::Module);
+    QCOMPARE(shown(window, u"Kind Type Description Analogue LastReadings Counted InRange"_s),
+             u"Modulo|PULSANTE|—|500|—|11|4 (36,4 %)"_s);
+    QCOMPARE(shown(window, u"OutOfRange Faulty UpperLimit Requests MeanResponse"_s),
+             u"5 (45,5 %)|2 (18,2 %)|2500|0|—"_s);
+    window.showAddress(6, DeviceSide::Sensor);
+    QCOMPARE(shown(window, u"Verdict Zone InRange"_s), u"NON RISPONDE|—|0"_s);
 }
 
 void TestDeviceDetail::chart_data()
@@ -351,59 +263,49 @@ void TestDeviceDetail::zoom()
     QCOMPARE(spikes(window), (std::map<int, int> {{440, 2}, {450, 4}, {460, 1}}));
 }
 
-// The window follows another address, another loop, new readings, new thresholds and new
-// counters.
+// The window follows an address's new counters on its own, and new readings, thresholds and
+// the other loop at a refresh; an address outside the grid is ignored.
 void TestDeviceDetail::follows()
 {
     Bench b;
     DeviceDetailWindow window(*b.data, b.shared, b.counters);
-    window.showAddress(Sensor, DeviceSide::Sensor);
     window.showAddress(Module, DeviceSide::Module);
-    QCOMPARE(window.address(), Module);
-    QCOMPARE(b.text(window, u"DetailAddress"_s), u"10"_s);
-    QCOMPARE(spikes(window), b.moduleCounts);
-    window.showAddress(0, DeviceSide::Sensor); // outside the grid: ignored
-    QCOMPARE(window.address(), Module);
-    QCOMPARE(window.side(), DeviceSide::Module);
-
-    // The counters of its address refresh it on their own.
+    window.showAddress(0, DeviceSide::Sensor);
+    QVERIFY(window.address() == Module && window.side() == DeviceSide::Module);
     b.exchange(Module, 0, Kind::ReplyAccepted, 8000);
-    QCOMPARE(b.text(window, u"DetailRequests"_s), u"1"_s);
-    QCOMPARE(b.text(window, u"DetailLastResponse"_s), u"8,0 ms"_s);
+    QCOMPARE(shown(window, u"Requests LastResponse"_s), u"1|8,0 ms"_s);
 
-    // A refresh with nothing new leaves the chart as it is; a new reading and new thresholds
-    // show at the next refresh.
+    // A refresh with nothing new leaves the chart as it is.
     const QPointer<QLineSeries> drawn = series<QLineSeries>(window, u"DetailHistogram"_s);
     window.refresh();
     QVERIFY(drawn);
     b.data->ModuleAnalogue.set(Module, 1, 2600);
     b.data->ModuleHistogram.add(2600, Module, 1);
     window.refresh();
-    QCOMPARE(b.text(window, u"DetailAnalogue"_s), u"2600"_s);
     QVERIFY(!drawn);
-    QCOMPARE(b.text(window, u"DetailVerdict"_s), u"FUORI RANGE"_s);
+    QCOMPARE(shown(window, u"Analogue Verdict OutOfRange"_s), u"2600|FUORI RANGE|6 (50,0 %)"_s);
     QVERIFY(window.findChild<QLabel *>(u"DetailVerdict"_s)->styleSheet().contains(u"#ffff00"_s));
-    QCOMPARE(b.text(window, u"DetailOutOfRange"_s), u"6 (50,0 %)"_s);
     QCOMPARE(spikes(window)[2600], 3);
     QCOMPARE(series<QLineSeries>(window, u"DetailMarker"_s)->points().constFirst().x(), 2600.0);
+    // Without a fault threshold a module's 0 is still a fault.
     b.shared.settings.VaMMax = 3000;
+    b.shared.settings.GMMax = 0;
     window.refresh();
-    QCOMPARE(b.text(window, u"DetailVerdict"_s), u"OK"_s);
-    QVERIFY(window.findChild<QLabel *>(u"DetailVerdict"_s)->styleSheet().contains(u"#008000"_s));
-    QCOMPARE(b.text(window, u"DetailUpperLimit"_s), u"3000"_s);
-    QCOMPARE(b.text(window, u"DetailInRange"_s), u"7 (58,3 %)"_s);
-    QCOMPARE(shades(window).at(2).to, 3000.5);
+    QCOMPARE(shown(window, u"Verdict UpperLimit InRange"_s), u"OK|3000|7 (58,3 %)"_s);
+    using enum ButtonColour;
+    QCOMPARE(shades(window),
+             (QList<Shade> {{Red, 0, 0.5},
+                            {Yellow, 0.5, 401.5},
+                            {Green, 401.5, 3000.5},
+                            {Yellow, 3000.5, axisX(window)->max()}}));
     b.data->ModuleHistogram.add(500, Module, 1); // a reading like the last but one
     window.refresh();
     QCOMPARE(spikes(window)[500], 5);
-    QCOMPARE(b.text(window, u"DetailInRange"_s), u"8 (61,5 %)"_s);
+    QCOMPARE(shown(window, u"InRange"_s), u"8 (61,5 %)"_s);
 
-    // The other loop has nothing at this address.
-    b.shared.SelectedLoop = u"2"_s;
+    b.shared.SelectedLoop = u"2"_s; // nothing at this address
     window.refresh();
-    QCOMPARE(b.text(window, u"DetailLoop"_s), u"2"_s);
-    QCOMPARE(b.text(window, u"DetailVerdict"_s), u"NON RISPONDE"_s);
-    QCOMPARE(b.text(window, u"DetailRequests"_s), u"0"_s);
+    QCOMPARE(shown(window, u"Loop Verdict Requests"_s), u"2|NON RISPONDE|0"_s);
     QVERIFY(spikes(window).empty());
     QVERIFY(!series<QLineSeries>(window, u"DetailMarker"_s));
 }

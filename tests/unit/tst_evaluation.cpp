@@ -47,7 +47,6 @@ void TestEvaluation::sensor_data()
         QTest::newRow(name) << analogue << current << limits << colour
                             << QString::fromUtf8(caption);
     };
-    row("in range", 450, 15, Usual, C::Green, "N 7\nVA450\n[15] ");
     row("equal to the fault threshold", 200, 15, Usual, C::Yellow, "N 7\nVA200\n[15] ");
     row("below the fault threshold", 199, 15, Usual, C::Red, "N 7\nVA199\n[15] ");
     row("upper limit", 700, 15, Usual, C::Green, "N 7\nVA700\n[15] ");

@@ -3,8 +3,6 @@
 
 #include <QTest>
 
-#include <algorithm>
-
 using namespace testloop;
 
 namespace {
@@ -20,16 +18,6 @@ QString cells(const QMap<int, QString> &given)
     return line;
 }
 
-// The label line of the ten addresses from first on; address 100 has no digits.
-QString labels(int first)
-{
-    QString line;
-    for (int a = first; a < first + 10; ++a)
-        line += a == 100 ? QStringLiteral("N       ")
-                         : QStringLiteral("N %1    ").arg(a, 2, 10, QLatin1Char('0'));
-    return line;
-}
-
 } // namespace
 
 class TestReportLayout : public QObject
@@ -40,7 +28,6 @@ private slots:
     void cell();
     void pageLines_data();
     void pageLines();
-    void rowsHoldTenCellsInAddressOrder();
 };
 
 void TestReportLayout::cell_data()
@@ -80,8 +67,13 @@ void TestReportLayout::pageLines_data()
     row("sensors: long values", 0, 8,
         QStringLiteral("-32768  32767   0012    ") + cells({}).mid(24), true);
     row("sensors: address 100 value", 0, 32, cells({{9, QStringLiteral("0040")}}), true);
+    row("sensors: blank line between rows", 0, 33, QString(), false);
     row("sensors: last line", 0, 67, QString(), false);
     row("modules: loop 2 title", 1, 35, QStringLiteral("LINEA MODULI LOOP  2"), true);
+    row("modules: labels of 91 to 100", 1, 64,
+        QStringLiteral("N 91    N 92    N 93    N 94    N 95    N 96    N 97    N 98    N 99    ")
+            + QStringLiteral("N       "),
+        true);
     row("modules: address 100 value", 1, 65, cells({{9, QStringLiteral("9990")}}), true);
 }
 
@@ -101,27 +93,6 @@ void TestReportLayout::pageLines()
     QCOMPARE(pages.size(), 2);
     QCOMPARE(pages.at(page).at(index).text, text);
     QCOMPARE(pages.at(page).at(index).centred, centred);
-}
-
-void TestReportLayout::rowsHoldTenCellsInAddressOrder()
-{
-    // Loop 2 holds ten times each address; loop 1, never read, prints zeros everywhere.
-    AddressTable<qint16> table;
-    for (int address = 1; address <= 100; ++address)
-        table.set(address, 2, qint16(address * 10));
-    const ReportPage page = ReportLayout::page(table, ReportLayout::ModuleTitle, Now);
-    QCOMPARE(page.size(), 68);
-    // Only titles, label lines and value lines are centred.
-    QCOMPARE(std::count_if(page.begin(), page.end(), [](const ReportLine &l) { return l.centred; }),
-             2 * (1 + 2 * 10));
-    for (int row = 0; row < 10; ++row) {
-        QCOMPARE(page.at(4 + 3 * row).text, labels(row * 10 + 1));
-        QCOMPARE(page.at(5 + 3 * row).text, cells({}));
-        QCOMPARE(page.at(37 + 3 * row).text, labels(row * 10 + 1));
-        const QString values = page.at(38 + 3 * row).text;
-        for (int column = 0; column < 10; ++column)
-            QCOMPARE(values.mid(column * 8, 8).trimmed().toInt(), (row * 10 + column + 1) * 10);
-    }
 }
 
 QTEST_GUILESS_MAIN(TestReportLayout)

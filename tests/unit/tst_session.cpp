@@ -74,11 +74,10 @@ void TestSession::roundTrip()
 
 void TestSession::damagedSessionsAreRefused_data()
 {
-    QTest::addColumn<int>("cut"); // bytes cut from the end
+    QTest::addColumn<int>("cut"); // bytes cut from the end; -1 all
     QTest::addColumn<int>("flip"); // offset of a byte turned over; -1 none
     QTest::newRow("empty") << -1 << -1;
     QTest::newRow("cut by one byte") << 1 << -1;
-    QTest::newRow("cut in half") << 0 << -2;
     QTest::newRow("a byte of a table changed") << 0 << 100;
     QTest::newRow("the mark changed") << 0 << 0;
 }
@@ -88,13 +87,8 @@ void TestSession::damagedSessionsAreRefused()
     QFETCH(int, cut);
     QFETCH(int, flip);
     QByteArray bytes = busySession();
-    if (cut < 0)
-        bytes.clear();
-    else
-        bytes.chop(cut);
-    if (flip == -2)
-        bytes.truncate(bytes.size() / 2);
-    else if (flip >= 0)
+    bytes.chop(cut < 0 ? bytes.size() : cut);
+    if (flip >= 0)
         bytes[flip] = char(~bytes[flip]);
     QVERIFY(!readSession(bytes).has_value());
 }
