@@ -90,6 +90,8 @@ void ConfigurationDownload::SendDownloadRequest()
         interrupt(); // the link has reported why the port could not be used
         return;
     }
+    if (!m_running)
+        return; // aborted by someone watching the request go out
     m_resendTimer.start(m_timings.downloadResend);
 }
 
