@@ -208,7 +208,7 @@ DeviceDetailWindow::DeviceDetailWindow(const LoopData &data, const SharedState &
     , m_zoom(new QCheckBox(u"Ingrandisci sulle letture"_s, this))
     , m_chartView(new QChartView(this))
     , m_legend(new QLabel(this))
-    , m_chart(new QChart)
+    , m_chart(m_chartView->chart()) // the view's own chart: a replaced one would be left over
     , m_axisX(new QValueAxis)
     , m_axisY(new QValueAxis)
 {
@@ -246,7 +246,6 @@ DeviceDetailWindow::DeviceDetailWindow(const LoopData &data, const SharedState &
     m_chart->addAxis(m_axisX, Qt::AlignBottom);
     m_chart->addAxis(m_axisY, Qt::AlignLeft);
     m_chartView->setObjectName(u"DetailChart"_s);
-    m_chartView->setChart(m_chart);
     m_chartView->setRenderHint(QPainter::Antialiasing);
     m_chartView->setMinimumSize(480, 360);
     m_zoom->setObjectName(u"DetailZoom"_s);
