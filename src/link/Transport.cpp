@@ -13,7 +13,7 @@ Transport::Transport(QObject *parent)
     qRegisterMetaType<PortFailure>();
 }
 
-ExchangeEvent Transport::event(ExchangeEvent::Kind kind) const
+ExchangeEvent Transport::newEvent(ExchangeEvent::Kind kind) const
 {
     ExchangeEvent e = ExchangeEvent::now(kind, m_tag);
     e.device = deviceName();
@@ -35,13 +35,13 @@ bool Transport::open()
     m_gathered.clear();
     if (const std::optional<PortFailure> failure = openDevice()) {
         qCWarning(lcLink) << "cannot open" << failure->device << failure->systemReason;
-        ExchangeEvent e = event(ExchangeEvent::Kind::PortFailed);
+        ExchangeEvent e = newEvent(ExchangeEvent::Kind::PortFailed);
         e.failure = *failure;
         report(e);
         emit portFailed(*failure);
         return false;
     }
-    report(event(ExchangeEvent::Kind::PortOpened));
+    report(newEvent(ExchangeEvent::Kind::PortOpened));
     return true;
 }
 
@@ -51,7 +51,7 @@ void Transport::close()
     if (!isOpen())
         return;
     closeDevice();
-    report(event(ExchangeEvent::Kind::PortClosed));
+    report(newEvent(ExchangeEvent::Kind::PortClosed));
 }
 
 bool Transport::send(const QByteArray &request, const ExchangeTag &tag)
@@ -64,7 +64,7 @@ bool Transport::send(const QByteArray &request, const ExchangeTag &tag)
     qCDebug(lcLink) << "request" << request << "threshold" << m_threshold;
     if (!writeDevice(request))
         return false;
-    ExchangeEvent e = event(ExchangeEvent::Kind::RequestOut);
+    ExchangeEvent e = newEvent(ExchangeEvent::Kind::RequestOut);
     e.bytes = request;
     report(e);
     return true;
@@ -78,7 +78,7 @@ void Transport::gather(const QByteArray &bytes)
     QByteArray reply;
     reply.swap(m_gathered);
     qCDebug(lcLink) << "reply" << reply;
-    ExchangeEvent e = event(ExchangeEvent::Kind::ReplyIn);
+    ExchangeEvent e = newEvent(ExchangeEvent::Kind::ReplyIn);
     e.bytes = reply;
     report(e);
     emit replyReady(reply);
@@ -90,7 +90,7 @@ void Transport::loseLink(const PortFailure &failure)
     if (isOpen())
         closeDevice();
     qCWarning(lcLink) << "link lost on" << failure.device << failure.systemReason;
-    ExchangeEvent e = event(ExchangeEvent::Kind::LinkLost);
+    ExchangeEvent e = newEvent(ExchangeEvent::Kind::LinkLost);
     e.failure = failure;
     e.device = failure.device;
     report(e);

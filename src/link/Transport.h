@@ -80,7 +80,7 @@ protected:
     void loseLink(const PortFailure &failure);
 
 private:
-    ExchangeEvent event(ExchangeEvent::Kind kind) const;
+    ExchangeEvent newEvent(ExchangeEvent::Kind kind) const;
 
     int m_portNumber = 0;
     int m_threshold = 0;
