@@ -1,9 +1,7 @@
-// The built programs as separate processes: panelsim serving a pseudo-terminal and testloop
-// started on it with --port, in a working directory of its own, under the offscreen platform.
+// The built programs as processes: panelsim serving a pseudo-terminal, testloop on it with --port.
 #include "storage/SessionSnapshot.h"
 #include "tests/support/Files.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -13,25 +11,19 @@
 #include <csignal>
 
 using testfiles::readBytes;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int Patience = 60000; // ms; only a broken program ever waits this long
+constexpr int Patience = 60000; // ms; only a broken program waits this long
 
 const QByteArray ValidConfiguration
     = " 1 \r\nj00\r\n 3 \r\n 200 \r\n 1500 \r\n 400 \r\n 200 \r\n 2500 \r\n 400 \r\n";
 
-QProcessEnvironment offscreen()
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    return environment;
-}
-
 // Whether the process has a handler of its own for the signal (Linux: SigCgt in its status).
 bool catchesSignal(qint64 pid, int signalNumber)
 {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    QFile status(u"/proc/%1/status"_s.arg(pid));
     if (!status.open(QIODevice::ReadOnly))
         return false;
     for (const QByteArray &line : status.readAll().split('\n')) {
@@ -74,18 +66,17 @@ void TestEndToEnd::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    QVERIFY(
-        testfiles::writeBytes(m_dir->filePath(QStringLiteral("TestLoop.ini")), ValidConfiguration));
+    QVERIFY(testfiles::writeBytes(m_dir->filePath(u"TestLoop.ini"_s), ValidConfiguration));
 
-    m_log = m_dir->filePath(QStringLiteral("panel.log"));
+    m_log = m_dir->filePath(u"panel.log"_s);
     m_panel = std::make_unique<QProcess>();
     m_panel->setProcessChannelMode(QProcess::SeparateChannels);
-    m_panel->start(QStringLiteral(PANELSIM_PATH), {QStringLiteral("--log"), m_log});
+    m_panel->start(QStringLiteral(PANELSIM_PATH), {u"--log"_s, m_log});
     QVERIFY2(m_panel->waitForStarted(Patience), qPrintable(m_panel->errorString()));
     QTRY_VERIFY_WITH_TIMEOUT(m_panel->canReadLine(), Patience);
     const QString first = QString::fromLocal8Bit(m_panel->readLine()).trimmed();
     const QRegularExpressionMatch match
-        = QRegularExpression(QStringLiteral("^panelsim: serving on (\\S+)$")).match(first);
+        = QRegularExpression(u"^panelsim: serving on (\\S+)$"_s).match(first);
     QVERIFY2(match.hasMatch(), qPrintable(first));
     m_device = match.captured(1);
 }
@@ -110,14 +101,15 @@ void TestEndToEnd::startTestLoop(const QStringList &extraArguments)
 {
     m_program = std::make_unique<QProcess>();
     m_program->setWorkingDirectory(m_dir->path());
-    // The program's data folder (the session kept against a crash) is the test's own.
-    QProcessEnvironment environment = offscreen();
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir->filePath(QStringLiteral("data")));
+    // Offscreen, with the test's own data folder (the session kept against a crash).
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    environment.insert(u"XDG_DATA_HOME"_s, m_dir->filePath(u"data"_s));
     m_program->setProcessEnvironment(environment);
     m_program->start(QStringLiteral(TESTLOOP_PATH),
-                     QStringList {QStringLiteral("--port"), m_device} + extraArguments);
+                     QStringList {u"--port"_s, m_device} + extraArguments);
     QVERIFY2(m_program->waitForStarted(Patience), qPrintable(m_program->errorString()));
-    // Its handlers are in place: from here on a signal ends it cleanly.
+    // From here on a signal ends it cleanly.
     QTRY_VERIFY_WITH_TIMEOUT(catchesSignal(m_program->processId(), SIGTERM), Patience);
 }
 
@@ -129,8 +121,7 @@ void TestEndToEnd::endTestLoop(int signalNumber)
     QCOMPARE(m_program->exitCode(), 0);
 }
 
-// Without TestLoop.ini the program says so in a message box and waits for it to be closed:
-// the message does not block the end, and the file is never written on its own.
+// Without TestLoop.ini the message box shown does not block the end, and no file is written.
 void TestEndToEnd::startsQuietlyAndEndsOnSignal_data()
 {
     QTest::addColumn<int>("signalNumber");
@@ -144,16 +135,13 @@ void TestEndToEnd::startsQuietlyAndEndsOnSignal()
 {
     QFETCH(int, signalNumber);
     QFETCH(bool, withIni);
-    const QString ini = m_dir->filePath(QStringLiteral("TestLoop.ini"));
+    const QString ini = m_dir->filePath(u"TestLoop.ini"_s);
     if (!withIni)
         QVERIFY(QFile::remove(ini));
-    startTestLoop({QStringLiteral("--no-splash")});
-    // Still running a while later: no crash and nothing fatal at start-up.
-    QVERIFY(!m_program->waitForFinished(1000));
-    QCOMPARE(m_program->state(), QProcess::Running);
+    startTestLoop({u"--no-splash"_s});
+    QVERIFY(!m_program->waitForFinished(1000)); // still running: nothing fatal at start-up
     endTestLoop(signalNumber);
-    // Nothing is asked of the panel until a scan is started.
-    QVERIFY(!readBytes(m_log).contains("(j006"));
+    QVERIFY(!readBytes(m_log).contains("(j006")); // nothing asked without a scan
     QCOMPARE(m_panel->state(), QProcess::Running);
     QCOMPARE(QFile::exists(ini), withIni);
 }
@@ -161,27 +149,21 @@ void TestEndToEnd::startsQuietlyAndEndsOnSignal()
 // The main window follows the splash, and --autostart scans the panel at once.
 void TestEndToEnd::autostartAfterTheSplashScansThePanel()
 {
-    startTestLoop({QStringLiteral("--autostart")});
-    // The scan requests of loop 1, one address after another, and their replies.
+    startTestLoop({u"--autostart"_s});
     for (const char *request : {"(j006AQ1001)XZ", "(j006AQ1002)XZ", "(j006AQ1003)XZ"})
         QTRY_VERIFY2_WITH_TIMEOUT(readBytes(m_log).contains(request), request, Patience);
     QVERIFY(readBytes(m_log).contains("(j006AR1001"));
     endTestLoop(SIGTERM);
-
-    // The port was let go: the panel has stopped hearing from the program.
-    const QByteArray after = readBytes(m_log);
+    const QByteArray after = readBytes(m_log); // the port was let go: no more requests
     QTest::qWait(300);
     QCOMPARE(readBytes(m_log).count("(j006AQ"), after.count("(j006AQ"));
 }
 
-// Killed outright in the middle of a scan, the program leaves its last autosave whole behind;
-// the window tests show it restored.
+// Killed in the middle of a scan, it leaves its autosave whole (tst_fieldtools restores it).
 void TestEndToEnd::killedInTheMiddleLeavesTheSession()
 {
-    const QString session
-        = m_dir->filePath(QStringLiteral("data/TestLoop/sessione-interrotta.tlsession"));
-    startTestLoop({QStringLiteral("--no-splash"), QStringLiteral("--autostart"),
-                   QStringLiteral("--autosave-ms"), QStringLiteral("100")});
+    const QString session = m_dir->filePath(u"data/TestLoop/sessione-interrotta.tlsession"_s);
+    startTestLoop({u"--no-splash"_s, u"--autostart"_s, u"--autosave-ms"_s, u"100"_s});
     QTRY_VERIFY_WITH_TIMEOUT(readBytes(m_log).count("(j006AQ") >= 3, Patience);
     // Saved more than once, so that the kill lands between two saves or during one.
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(session), Patience);
@@ -200,11 +182,10 @@ void TestEndToEnd::helpAndVersionNeedNoDisplay()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
         environment.remove(QString::fromLatin1(name));
-    // Each option with what it prints and what it does not.
+    // Each option, what it prints and what it does not.
     const QStringList runs[] = {
-        {QStringLiteral("--help"), QStringLiteral("--port <DEVICE>"), QStringLiteral("autostart")},
-        {QStringLiteral("--version"), QStringLiteral("TestLoop " TESTLOOP_VERSION),
-         QStringLiteral("--port")},
+        {u"--help"_s, u"--port <DEVICE>"_s, u"autostart"_s},
+        {u"--version"_s, u"TestLoop " TESTLOOP_VERSION ""_s, u"--port"_s},
     };
     for (const QStringList &run : runs) {
         QProcess program;

@@ -1,8 +1,8 @@
 #pragma once
-// The main window against the simulator's responder in the same process, as the window tests
-// set it up: a TestLoop.ini in a temporary folder, the test installation, short waits, a
-// 1024 x 768 screen and recording prompts.
+// The main window on the simulator's responder in the same process, with its TestLoop.ini in a
+// temporary folder, short waits, a 1024 x 768 screen and recording prompts.
 #include "loopdata/SharedState.h"
+#include "scan/ConfigurationDownload.h"
 #include "scan/ScanCycle.h"
 #include "sim/ResponderTransport.h"
 #include "tests/support/EngineBench.h"
@@ -23,8 +23,7 @@ namespace testloop::bench {
 using namespace std::chrono_literals;
 using testsupport::waitUntil;
 
-// Port 2 and a sensor upper limit of 1900, so that settings read from the file differ from the
-// defaults; the other values are the defaults.
+// Port 2 and a sensor upper limit of 1900 differ from the defaults.
 inline const QByteArray Configuration
     = " 2 \r\nj00\r\n 3 \r\n 200 \r\n 1900 \r\n 400 \r\n 200 \r\n 2500 \r\n 400 \r\n";
 
@@ -37,7 +36,6 @@ inline QString unscanned(int address)
 class MainWindowBench
 {
 public:
-    // Writes the configuration and opens the window on the simulated panel; false on failure.
     bool setUp()
     {
         m_dir = std::make_unique<QTemporaryDir>();
@@ -109,8 +107,7 @@ public:
         return shown;
     }
 
-    // Clicks INIZIO TEST and stops the scan as its request for address 1 goes out the second
-    // time: every button then shows one pass over the loop.
+    // Clicks INIZIO TEST and stops the scan as address 1 is asked again: one pass over the loop.
     bool scanOnePass()
     {
         int firsts = 0;
@@ -123,7 +120,6 @@ public:
         click(QStringLiteral("Command1"));
         const bool passed = waitUntil([&] { return firsts == 2; });
         QObject::disconnect(stop);
-        // The reply to the last request, lost on the closed port, is out of the way.
         return passed && !m_window->cycle().isRunning()
             && waitUntil([&] { return m_panel->repliesUnderWay() == 0; });
     }
@@ -142,6 +138,14 @@ public:
     }
 
     QAction *action(const QString &name) const { return m_window->findChild<QAction *>(name); }
+
+    // Downloads the panel's configuration from the menu; false if it does not end.
+    bool download()
+    {
+        m_prompts->answers = {true};
+        action(QStringLiteral("actionDownload"))->trigger();
+        return waitUntil([&] { return !m_window->download().isRunning(); });
+    }
 
 protected:
     std::unique_ptr<QTemporaryDir> m_dir;

@@ -1,5 +1,5 @@
-// The information window: its texts, colour squares and toolbar pictures, the sample device
-// button that only beeps, and the close button pressed by a click, Enter or Escape.
+// The information window: its layout, texts and pictures, the sample device button that only
+// beeps, and the close button pressed by a click, Enter or Escape.
 #include "tests/support/FakePrompts.h"
 #include "ui/AboutWindow.h"
 #include "ui/DeviceButton.h"
@@ -15,7 +15,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A control's rectangle relative to the window's client area.
 QRect inWindow(const QWidget *control)
 {
     return QRect(control->mapTo(control->window(), QPoint(0, 0)), control->size());
@@ -28,8 +27,6 @@ class TestAbout : public QObject
     Q_OBJECT
 private slots:
     void fixedWindowGrowingBySections();
-    void texts_data();
-    void texts();
     void onlyTheSampleBeepsAndCloseCloses_data();
     void onlyTheSampleBeepsAndCloseCloses();
 
@@ -51,8 +48,20 @@ void TestAbout::fixedWindowGrowingBySections()
     QCOMPARE(ok->toolTip(), u"Click qui per chiudere finestra"_s);
     QVERIFY(ok->isDefault() && !ok->icon().isNull());
     QCOMPARE(about.findChildren<QPushButton *>().size(), 1); // nothing else can take Enter
+    // A plain label, a colour square (filled inside a black border) and a toolbar picture.
+    QCOMPARE(about.findChild<QLabel *>(u"Label1"_s)->text(), u"indirizzo dispositivo"_s);
+    QCOMPARE(about.findChild<QLabel *>(u"Label4"_s)->text(), u"GUASTO"_s);
+    const QRect square = inWindow(about.findChild<QWidget *>(u"Shape1"_s));
+    const QImage shown = about.grab().toImage();
+    QCOMPARE(shown.pixelColor(square.center()), QColor(255, 0, 0));
+    QCOMPARE(shown.pixelColor(square.topLeft()), QColor(0, 0, 0));
+    QCOMPARE(about.findChild<QLabel *>(u"Label12"_s)->text(), u"VISUALIZZA QUESTA FINESTRA"_s);
+    const auto *image = about.findChild<QLabel *>(u"Image4"_s);
+    QCOMPARE(image->toolTip(), u"INFORMAZIONI"_s);
+    QVERIFY(!image->pixmap().isNull());
+    QCOMPARE(image->pixmap().deviceIndependentSize().toSize(), image->size());
 
-    // A section added below: the window grows by it, and everything else stays in place.
+    // A section added below: the window grows by it, the rest stays in place.
     auto *section = new QWidget;
     section->setFixedSize(608, 40);
     about.addSection(section);
@@ -62,53 +71,7 @@ void TestAbout::fixedWindowGrowingBySections()
     QCOMPARE(inWindow(ok), QRect(552, 256, 44, 47));
 }
 
-void TestAbout::texts_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("picture"); // the colour square or toolbar picture beside it
-    QTest::addColumn<QColor>("colour"); // of the square
-    QTest::addColumn<QString>("toolTip"); // of the toolbar picture
-    const auto row = [](const char *name, const QString &text, const char *picture = "",
-                        const QColor &colour = {}, const QString &toolTip = {}) {
-        QTest::newRow(name) << QString::fromLatin1(name) << text << QString::fromLatin1(picture)
-                            << colour << toolTip;
-    };
-    // A representative row of each kind: a plain label, colour squares, toolbar pictures.
-    row("Label1", u"indirizzo dispositivo"_s);
-    row("Label4", u"GUASTO"_s, "Shape1", QColor(255, 0, 0));
-    row("Label12", u"VISUALIZZA QUESTA FINESTRA"_s, "Image4", {}, u"INFORMAZIONI"_s);
-}
-
-void TestAbout::texts()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(QString, picture);
-    QFETCH(QColor, colour);
-    QFETCH(QString, toolTip);
-
-    AboutWindow about(m_prompts);
-    about.show();
-    const auto *label = about.findChild<QLabel *>(name);
-    QVERIFY(label);
-    QCOMPARE(label->text(), text);
-    if (colour.isValid()) {
-        // Filled with its colour inside a black border.
-        const QRect where = inWindow(about.findChild<QWidget *>(picture));
-        const QImage shown = about.grab().toImage();
-        QCOMPARE(shown.pixelColor(where.center()), colour);
-        QCOMPARE(shown.pixelColor(where.topLeft()), QColor(0, 0, 0));
-    } else if (!picture.isEmpty()) {
-        const auto *image = about.findChild<QLabel *>(picture);
-        QCOMPARE(image->toolTip(), toolTip);
-        QVERIFY(!image->pixmap().isNull());
-        QCOMPARE(image->pixmap().deviceIndependentSize().toSize(), image->size());
-    }
-}
-
-// Only the sample device button beeps; other keys and clicks do nothing. The close button,
-// pressed by a click, Enter or Escape, closes and discards the window.
+// Only the sample beeps; the close button, by a click, Enter or Escape, discards the window.
 void TestAbout::onlyTheSampleBeepsAndCloseCloses_data()
 {
     QTest::addColumn<int>("key"); // 0: a click on the close button

@@ -1,5 +1,4 @@
-// The small controls of the main window: the toolbar pictures drawn in code, the borderless
-// picture buttons that show them, and the push and radio buttons whose captions wrap.
+// The main window's small controls: toolbar pictures, picture buttons, wrapping captions.
 #include "ui/PictureButton.h"
 #include "ui/ToolbarIcons.h"
 #include "ui/WrappingButton.h"
@@ -12,6 +11,7 @@
 #include <set>
 
 using namespace testloop;
+using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(testloop::ToolbarPicture)
 
@@ -40,8 +40,7 @@ void TestControls::picturesAreDrawn()
     const QPixmap pixmap = ToolbarIcons::pixmap(picture, size, 2.0);
     QCOMPARE(pixmap.deviceIndependentSize().toSize(), size);
     QCOMPARE(pixmap.size(), size * 2); // sharp on a dense screen
-
-    // Drawn on a transparent ground: something is there, not a filled square, unlike the others.
+    // On a transparent ground: something, not a filled square, unlike the others.
     const QImage image = pixmap.toImage();
     int opaque = 0;
     for (int y = 0; y < image.height(); ++y)
@@ -59,7 +58,6 @@ void TestControls::pictureButtonClicks()
     PictureButton button(ToolbarIcons::pixmap(ToolbarPicture::SaveReadings, QSize(24, 23)));
     QCOMPARE(button.size(), QSize(24, 23)); // its natural size, without a border
     QSignalSpy clicked(&button, &PictureButton::clicked);
-
     QTest::mouseClick(&button, Qt::LeftButton);
     QCOMPARE(clicked.size(), 1);
     // A right click, a press released elsewhere, a release without a press: no click.
@@ -75,10 +73,10 @@ void TestControls::captionsWrap_data()
     QTest::addColumn<bool>("radio");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<bool>("wraps");
-    QTest::newRow("push, two words") << false << QStringLiteral("INIZIO TEST") << true;
-    QTest::newRow("push, one word") << false << QStringLiteral("INIZIO") << false;
-    QTest::newRow("radio, two words") << true << QStringLiteral("Analisi sensori") << true;
-    QTest::newRow("radio, one word") << true << QStringLiteral("Analisi") << false;
+    QTest::newRow("push, two words") << false << u"INIZIO TEST"_s << true;
+    QTest::newRow("push, one word") << false << u"INIZIO"_s << false;
+    QTest::newRow("radio, two words") << true << u"Analisi sensori"_s << true;
+    QTest::newRow("radio, one word") << true << u"Analisi"_s << false;
 }
 
 void TestControls::captionsWrap()
@@ -95,8 +93,7 @@ void TestControls::captionsWrap()
     button->setFont(font);
     button->resize(radio ? 90 : 60, 40);
 
-    // The rows holding the caption's dark ink (a radio button's right of its indicator) span
-    // more than a line exactly when it wrapped.
+    // The rows of dark ink (right of a radio's indicator) span more than a line when wrapped.
     const QImage image = button->grab().toImage().copy(0, 4, button->width(), 32);
     std::set<int> ink;
     for (int y = 0; y < image.height(); ++y)

@@ -1,6 +1,4 @@
-// The device grid: where its buttons go (cell sizes from the screen, the snake order of the
-// columns, twips to pixels), the widget's 99 buttons and the colours and captions they are
-// painted with. What the scan sets on them and their clicks show in the main window tests.
+// The device grid: where its buttons go, the widget's 99 buttons, and how they are painted.
 #include "loopdata/NumberText.h"
 #include "ui/DeviceButton.h"
 #include "ui/DeviceGridWidget.h"
@@ -19,11 +17,10 @@ class TestDeviceGrid : public QObject
 private slots:
     void cell_data();
     void cell();
+    void fitted_data();
     void fitted();
     void twips_data();
     void twips();
-    void screenToTwips_data();
-    void screenToTwips();
     void buttons();
     void painted_data();
     void painted();
@@ -35,8 +32,7 @@ void TestDeviceGrid::cell_data()
     QTest::addColumn<int>("address");
     QTest::addColumn<QRect>("expected");
 
-    // A cell is a fifteenth of the screen's width and a tenth of its height. Column 0 runs
-    // upwards from the bottom, column 1 downwards from the top, and so on.
+    // A fifteenth of the screen by a tenth; even columns run upwards, odd ones downwards.
     const QSize xga(15360, 11520);
     QTest::newRow("8: top of column 0") << xga << 8 << QRect(1024, 1804, 1024, 1152);
     QTest::newRow("9: top of column 1") << xga << 9 << QRect(2048, 1804, 1024, 1152);
@@ -56,32 +52,40 @@ void TestDeviceGrid::cell()
     QCOMPARE(GridGeometry(screenTwips).cell(address), expected);
 }
 
-// Screens less the menu bar, status bar and title bar (80 px): the grid shrinks in proportion
-// and fills the room along the side that limits it, no two buttons overlapping. That it lies
-// whole in the room, below the toolbar row, and keeps the formula where it fits is the main
-// window's test.
-void TestDeviceGrid::fitted()
+void TestDeviceGrid::fitted_data()
 {
-    constexpr int Twips = 15; // per pixel at 96 dpi
-    for (const QSize screen : {QSize(800, 600), QSize(1920, 1080)}) {
-        const GridGeometry formula(screen * Twips);
-        const QSize room = (screen - QSize(0, 80)) * Twips;
-        const GridGeometry grid = formula.fittedInto(room);
-        QVERIFY(grid.scale() < 1.0);
-        QList<QRect> cells;
-        for (int address = 1; address <= 99; ++address) {
-            const QRect cell = grid.cell(address);
-            for (const QRect &other : std::as_const(cells))
-                QVERIFY2(!other.intersects(cell), qPrintable(QString::number(address)));
-            cells.append(cell);
-        }
-        const QSize extent = grid.extent();
-        QVERIFY(extent.width() <= room.width() && extent.height() <= room.height());
-        QVERIFY(room.width() - extent.width() < formula.cellWidth()
-                || room.height() - extent.height() < formula.cellHeight());
-    }
+    QTest::addColumn<QSize>("screen"); // pixels at 96 dpi
+    for (const QSize screen :
+         {QSize(800, 600), QSize(1024, 768), QSize(1366, 768), QSize(1920, 1080)})
+        QTest::addRow("%d x %d", screen.width(), screen.height()) << screen;
 }
 
+// In a screen less its bars (80 px) the grid shrinks to lie whole below the toolbar row, fills
+// the side that limits it, and no two buttons overlap.
+void TestDeviceGrid::fitted()
+{
+    QFETCH(QSize, screen);
+    constexpr int Twips = 15; // per pixel at 96 dpi
+    constexpr int ToolbarBottom = 735;
+    const GridGeometry formula(screen * Twips);
+    const QRect room(QPoint(0, 0), (screen - QSize(0, 80)) * Twips);
+    const GridGeometry grid = formula.fittedInto(room.size());
+    QVERIFY(grid.scale() < 1.0);
+    QList<QRect> cells;
+    for (int address = 1; address <= 99; ++address) {
+        const QRect cell = grid.cell(address);
+        QVERIFY2(room.contains(cell) && cell.top() >= ToolbarBottom,
+                 qPrintable(QString::number(address)));
+        for (const QRect &other : std::as_const(cells))
+            QVERIFY2(!other.intersects(cell), qPrintable(QString::number(address)));
+        cells.append(cell);
+    }
+    const QSize extent = grid.extent();
+    QVERIFY(room.width() - extent.width() < formula.cellWidth()
+            || room.height() - extent.height() < formula.cellHeight());
+}
+
+// Twips to pixels rounds half away; a screen's pixels to twips and back come out as they went.
 void TestDeviceGrid::twips_data()
 {
     QTest::addColumn<int>("twips");
@@ -92,6 +96,7 @@ void TestDeviceGrid::twips_data()
     QTest::newRow("above a half") << 8 << 96 << 1;
     QTest::newRow("144 dpi") << 255 << 144 << 26;
     QTest::newRow("negative") << -500 << 96 << -33;
+    QTest::newRow("1920 at 120") << 23040 << 120 << 1920;
 }
 
 void TestDeviceGrid::twips()
@@ -101,32 +106,11 @@ void TestDeviceGrid::twips()
     QFETCH(int, pixels);
 
     QCOMPARE(twipsToPixels(twips, dpi), pixels);
+    if (twips % (TwipsPerInch / dpi) == 0) // a whole number of pixels
+        QCOMPARE(pixelsToTwips(QSize(pixels, pixels), dpi, dpi), QSize(twips, twips));
+    QCOMPARE(pixelsToTwips(QSize(pixels, pixels), 0, 0), QSize(0, 0)); // no dpi known
 }
-
-void TestDeviceGrid::screenToTwips_data()
-{
-    QTest::addColumn<QSize>("pixels");
-    QTest::addColumn<int>("dpi");
-    QTest::addColumn<QSize>("twips");
-
-    QTest::newRow("1920x1080 at 120") << QSize(1920, 1080) << 120 << QSize(23040, 12960);
-    QTest::newRow("no dpi") << QSize(1024, 768) << 0 << QSize(0, 0);
-}
-
-void TestDeviceGrid::screenToTwips()
-{
-    QFETCH(QSize, pixels);
-    QFETCH(int, dpi);
-    QFETCH(QSize, twips);
-
-    QCOMPARE(pixelsToTwips(pixels, dpi, dpi), twips);
-    // Back to pixels, a whole number of pixels comes out as it went in.
-    if (dpi > 0)
-        QCOMPARE(twipsToPixels(QRect(QPoint(), twips), dpi, dpi).size(), pixels);
-}
-
-// 99 buttons, one per address, hidden until shown. What is set for an address outside the
-// grid reaches no button, and a click on the ground between the cells is none.
+// 99 buttons hidden until shown; an address outside the grid and the ground between reach none.
 void TestDeviceGrid::buttons()
 {
     DeviceGridWidget grid;

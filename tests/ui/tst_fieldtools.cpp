@@ -1,6 +1,5 @@
-// What a technician uses beside the panel's own commands: the traffic window, the serial device
-// chosen by what it is, the scan summary and the link's return in the status bar, and Qt's own
-// dialogs in Italian.
+// The technician's tools beside the panel's commands: traffic window, serial device list, status
+// bar news, Qt's dialogs in Italian, and the session kept across a crash.
 #include "link/TrafficLog.h"
 #include "scan/CommunicationCounters.h"
 #include "scan/LinkRecovery.h"
@@ -14,7 +13,6 @@
 #include "ui/SessionAutosave.h"
 #include "ui/TrafficWindow.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -37,8 +35,7 @@ private slots:
     void trafficWindow();
     void deviceChosenByWhatItIs();
     void scanSummaryInTheStatusBar();
-    void linkBackResumesTheScan();
-    void downloadMayStartAgain();
+    void linkBack();
     void questionsInItalian();
     void interruptedSessionIsOffered();
 };
@@ -51,7 +48,6 @@ void TestFieldTools::trafficWindow()
     QCOMPARE(traffic->windowTitle(), u"Traffico seriale"_s);
     QVERIFY(scanOnePass());
     QVERIFY(waitUntil([&] { return traffic->viewText().contains(u"→  (j006AQ1099)XZ"_s); }));
-
     // Paused, the view stands still while the log goes on recording.
     control<QPushButton>(u"TrafficPause"_s)->click();
     const QString frozen = traffic->viewText();
@@ -62,7 +58,6 @@ void TestFieldTools::trafficWindow()
     QVERIFY(m_window->traffic().recorded() > recorded);
     control<QPushButton>(u"TrafficPause"_s)->click();
     QCOMPARE(traffic->viewText().count(u'\n') + 1, m_window->traffic().size());
-
     QTemporaryDir dir;
     const QString path = dir.filePath(u"traffico.txt"_s);
     traffic->setFileChooser([&](QWidget *) { return path; });
@@ -71,19 +66,16 @@ void TestFieldTools::trafficWindow()
     QCOMPARE(saved.size() - 1, m_window->traffic().size()); // each line ends with its line end
     QCOMPARE(saved.first(), m_window->traffic().line(0));
     QVERIFY(m_prompts->messages.last().text.startsWith(u"Traffico salvato su file"_s));
-    // A failed save is told.
     traffic->setFileChooser([&](QWidget *) { return dir.filePath(u"manca/traffico.txt"_s); });
     control<QPushButton>(u"TrafficSave"_s)->click();
     QCOMPARE(m_prompts->messages.last().icon, Prompts::Icon::Critical);
     QVERIFY(m_prompts->messages.last().text.startsWith(u"Il traffico non è stato salvato"_s));
-
     control<QPushButton>(u"TrafficClear"_s)->click();
     QVERIFY(traffic->viewText().isEmpty());
     QCOMPARE(m_window->traffic().size(), 0);
 }
 
-// The device is chosen from the system's list or typed; it is remembered for the user at OK,
-// TestLoop.ini keeping its nine lines.
+// Chosen from the system's list or typed, the device is remembered apart from TestLoop.ini.
 void TestFieldTools::deviceChosenByWhatItIs()
 {
     m_window->openConfiguration();
@@ -107,9 +99,7 @@ void TestFieldTools::deviceChosenByWhatItIs()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!m_window->configurationDialog());
     QCOMPARE(testfiles::readBytes(iniPath()).count("\r\n"), 9);
-
-    // A new run starts with the device remembered.
-    m_window.reset();
+    m_window.reset(); // a new run
     m_shared->chosenDevice.clear();
     openWindow(iniPath());
     QCOMPARE(m_shared->chosenDevice, u"/dev/ttyUSB01"_s);
@@ -123,9 +113,8 @@ void TestFieldTools::scanSummaryInTheStatusBar()
     const auto *summary = control<QLabel>(u"ScanSummary"_s);
     QVERIFY(!summary->isVisible());
     QVERIFY(scanOnePass());
-    m_panel->queueFault(sim::Fault::Garbage); // the first reply of the next scan is noise
-    // What the status bar says as the second scan asks address 3.
-    QString shown;
+    m_panel->queueFault(sim::Fault::Garbage); // the next scan's first reply is noise
+    QString shown; // as the second scan asks address 3
     connect(m_panel.get(), &Transport::exchangeEvent, this, [&](const ExchangeEvent &event) {
         if (event.kind == Kind::RequestOut && event.tag.address == 3 && shown.isEmpty())
             shown = summary->isVisible() ? summary->text() : u"hidden"_s;
@@ -136,14 +125,13 @@ void TestFieldTools::scanSummaryInTheStatusBar()
     QVERIFY2(shown.startsWith(u"Loop 1 · indirizzo 3/99 · giro 1 · risposte valide 9"_s),
              qPrintable(shown));
     QVERIFY(!summary->isVisible());
-    // The counters are cleared with the readings.
     QCOMPARE(m_window->counters().at(1, 1).discardedTotal(), 1);
-    m_prompts->answers = {true};
-    click(u"Image7"_s);
+    click(u"Image7"_s); // the counters are cleared with the readings
     QCOMPARE(m_window->counters().loopTotal(1).requests, 0);
 }
 
-void TestFieldTools::linkBackResumesTheScan()
+// When the link comes back a scan resumes on its own; a download asks to start again.
+void TestFieldTools::linkBack()
 {
     unplugAt(5);
     click(u"Command1"_s);
@@ -158,12 +146,9 @@ void TestFieldTools::linkBackResumesTheScan()
     QVERIFY(waitForCaption(5, u"N 5\nVA500\n[15] "_s));
     QCOMPARE(m_prompts->messages.size(), 1);
     QVERIFY(m_prompts->questions.isEmpty()); // resumed without a question
-}
 
-void TestFieldTools::downloadMayStartAgain()
-{
+    m_window->cycle().halt();
     unplugAt(20);
-    m_prompts->answers = {true, true}; // the stop question, then start again
     m_window->download().start();
     QVERIFY(waitUntil([&] { return m_window->recovery().isWatching(); }));
     m_panel->plugIn();
@@ -177,7 +162,6 @@ void TestFieldTools::downloadMayStartAgain()
     QCOMPARE(m_window->loopData().DeviceType.at(99, 1), u"AUTOMATICO"_s);
 }
 
-// Qt's own buttons speak Italian once the translations are installed.
 void TestFieldTools::questionsInItalian()
 {
     QVERIFY(installItalianTranslations(*qApp));
@@ -193,8 +177,8 @@ void TestFieldTools::questionsInItalian()
     QCOMPARE(yes, u"Sì"_s);
 }
 
-// A window that ends without closing (a crash, a kill) leaves its last autosave behind: the
-// next start offers it, Yes takes back exactly what it holds, No and a clean exit remove it.
+// A window ended without closing (a crash) leaves its autosave: the next start offers it, Yes
+// takes back exactly what it holds, No and a clean exit remove it.
 void TestFieldTools::interruptedSessionIsOffered()
 {
     QVERIFY(scanOnePass()); // saved as the scan stopped
@@ -204,7 +188,6 @@ void TestFieldTools::interruptedSessionIsOffered()
     QVERIFY(snapshot.has_value());
 
     m_window.reset(); // no close: as if the program had died
-    m_prompts->answers = {true};
     openWindow(iniPath());
     QVERIFY(m_prompts->questions.last().startsWith(
         u"Sessione interrotta|Ripristinare le letture della sessione interrotta?\n(salvate il "_s));

@@ -1,10 +1,9 @@
 // The main window against the simulated panel: its controls and start-up, the controls that
-// drive the scan, the port messages and its closing. Controls are found by objectName and
-// clicked with QTest. What the cycle asks, stores and counts is the engine tests' part; here
-// each control reaches it and its result shows.
+// drive the scan, the port messages and its closing. The engine's part is the engine tests'.
 #include "tests/ui/MainWindowBench.h"
 #include "ui/DeviceGridWidget.h"
 #include "ui/GridGeometry.h"
+#include "ui/ReadingViews.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -28,19 +27,15 @@ private slots:
     void fixedControls();
     void gridFollowsTheWindow();
     void startUp();
-    void missingConfigurationIsTold();
     void moduleOption();
     void loopOption();
-    void stopAsksFirst();
-    void resetAsksFirst();
+    void stopResetAndClose();
     void deviceClickStartsThere();
     void replyBoxShowsEachReply();
     void portMessages_data();
     void portMessages();
-    void closingStopsTheScan();
 };
 
-// Representative controls: parent, caption, tool tip, place in twips within the parent, shown.
 void TestMainWindow::fixedControls_data()
 {
     QTest::addColumn<QString>("parent");
@@ -84,33 +79,27 @@ void TestMainWindow::fixedControls()
     QCOMPARE(widget->geometry(),
              twipsToPixels(twips, widget->logicalDpiX(), widget->logicalDpiY()));
     QCOMPARE(widget->isVisible(), visible);
-    // Nothing covers a control that is shown: a click in its middle reaches it.
+    // Nothing covers a control that is shown.
     QWidget *client = control(u"ClientArea"_s);
     const QWidget *hit = client->childAt(widget->mapTo(client, widget->rect().center()));
     QVERIFY(!visible || hit == widget || widget->isAncestorOf(hit));
 }
 
-// Whatever the window's size, every button lies whole in the client area, below the toolbar
-// row; where the window is large enough for the screen's grid, that grid holds as it is.
+// Shrunk with the window, every button lies whole below the toolbar row (the sizes are
+// tst_devicegrid's); where the window holds the screen's grid, that grid holds as it is.
 void TestMainWindow::gridFollowsTheWindow()
 {
     QWidget *client = control(u"ClientArea"_s);
-    for (const QSize size : {QSize(800, 600), QSize(1366, 768), QSize(1024, 768)}) {
-        m_window->resize(size);
-        QVERIFY(waitUntil([&] { return m_window->size() == size; }));
-        const QRect room = client->rect();
-        for (int address = 1; address <= 99; ++address) {
-            const QRect cell(deviceButton(address)->mapTo(client, QPoint(0, 0)),
-                             deviceButton(address)->size());
-            QVERIFY2(room.contains(cell),
-                     qPrintable(QStringLiteral("%1 at %2 x %3")
-                                    .arg(address)
-                                    .arg(size.width())
-                                    .arg(size.height())));
-            QVERIFY(cell.top() >= control(u"Frame1"_s)->geometry().bottom());
-        }
+    m_window->resize(800, 600);
+    QVERIFY(waitUntil([&] { return m_window->size() == QSize(800, 600); }));
+    for (int address = 1; address <= 99; ++address) {
+        const QRect cell(deviceButton(address)->mapTo(client, QPoint(0, 0)),
+                         deviceButton(address)->size());
+        QVERIFY2(client->rect().contains(cell)
+                     && cell.top() >= control(u"Frame1"_s)->geometry().bottom(),
+                 qPrintable(QString::number(address)));
     }
-    m_window->resize(1200, 900); // more than the 1024 x 768 screen's grid needs
+    m_window->resize(1200, 900);
     QVERIFY(waitUntil([&] { return deviceButton(1)->geometry() == QRect(68, 658, 68, 77); }));
 }
 
@@ -118,9 +107,9 @@ void TestMainWindow::startUp()
 {
     QCOMPARE(m_window->windowTitle(), u"Orvalis Analogue Loop Testing Software"_s);
     const Qt::WindowFlags flags = m_window->windowFlags();
-    QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
-    QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
-    QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint)
+            && !flags.testFlag(Qt::WindowMinimizeButtonHint)
+            && !flags.testFlag(Qt::WindowMaximizeButtonHint));
     // The settings come from TestLoop.ini; the port is opened only by a scan.
     QCOMPARE(m_shared->settings.VaSMax, qint16(1900));
     QCOMPARE(m_window->link().portNumber(), 2);
@@ -132,35 +121,29 @@ void TestMainWindow::startUp()
     QVERIFY(control<QRadioButton>(u"Option1_1"_s)->isChecked());
     QVERIFY(control<QRadioButton>(u"Option2_1"_s)->isChecked());
     QCOMPARE(scanStatus(), u"Pronto"_s);
-    // The client area starts below the menu bar, and the controls keep their places in it.
     QVERIFY(control(u"ClientArea"_s)->mapTo(m_window.get(), QPoint(0, 0)).y()
             >= m_window->menuBar()->height());
     QCOMPARE(control<QLabel>(u"DeviceStatus"_s)->text(), u"Porta seriale: simulatore"_s);
     QVERIFY(m_prompts->messages.isEmpty() && m_prompts->questions.isEmpty());
-}
 
-void TestMainWindow::missingConfigurationIsTold()
-{
+    // Without TestLoop.ini the user is told, and the defaults are in force.
     m_window.reset();
     *m_shared = SharedState {};
     openWindow(m_dir->filePath(u"missing/TestLoop.ini"_s));
     QCOMPARE(m_prompts->messages.size(), 1);
     QCOMPARE(m_prompts->messages.first().icon, Prompts::Icon::Warning);
     QVERIFY(m_prompts->messages.first().text.contains(u"TestLoop.ini"_s));
-    QCOMPARE(m_shared->settings, Settings {}); // the defaults are in force
+    QCOMPARE(m_shared->settings, Settings {});
     QCOMPARE(m_window->link().portNumber(), 1);
 }
 
 void TestMainWindow::moduleOption()
 {
-    click(u"Option2_2"_s);
-    // Redrawn at once as modules, from their empty readings, and scanned as modules.
+    click(u"Option2_2"_s); // redrawn at once as modules, then scanned as modules
     QCOMPARE(deviceButton(10)->toolTip(), u"MODULO N° 10 LOOP 1 GUASTO"_s);
     QVERIFY(startScanAndWaitFor(10, u"N 10\nVA500\n[15] "_s));
     QCOMPARE(deviceButton(10)->toolTip(), u"MODULO N° 10 LOOP 1 OK"_s);
-
-    // Back to sensors: redrawn from the sensor readings, which are still empty.
-    click(u"Option2_1"_s);
+    click(u"Option2_1"_s); // back to the sensors' empty readings
     QCOMPARE(deviceButton(10)->text(), unscanned(10));
     QCOMPARE(deviceButton(10)->toolTip(), u"N° 10"_s);
 }
@@ -175,38 +158,35 @@ void TestMainWindow::loopOption()
     const QList<QByteArray> &asked = m_panel->requests();
     QCOMPARE(*std::find_if(asked.cbegin(), asked.cend(), [](const auto &r) { return r[7] == '2'; }),
              QByteArray("(j006AQ2001)XZ"));
-
-    // Loop 1's readings were kept.
-    click(u"Option1_1"_s);
+    click(u"Option1_1"_s); // loop 1's readings were kept
     QCOMPARE(deviceButton(5)->text(), u"N 5\nVA500\n[15] "_s);
-    // The option already chosen does not redraw.
     m_window->grid().setCaption(5, u"marker"_s);
-    click(u"Option1_1"_s);
+    click(u"Option1_1"_s); // already chosen: not redrawn
     QCOMPARE(deviceButton(5)->text(), u"marker"_s);
 }
 
-void TestMainWindow::stopAsksFirst()
+// Stop and reset ask first; closing the window stops the scan asking nothing.
+void TestMainWindow::stopResetAndClose()
 {
     QVERIFY(startScanAndWaitFor(2, u"N 2\nVA500\n[15] "_s));
     QVERIFY(scanStatus().startsWith(u"Scansione sensori del loop 1, indirizzo"_s));
     click(u"Image6"_s);
     QCOMPARE(m_prompts->questions, QStringList {u"Stop|Fermare la comunicazione?"_s});
     QCOMPARE(scanStatus(), u"Scansione fermata"_s);
+    QVERIFY(!m_window->cycle().isRunning());
+    m_prompts->answers = {false, true};
+    click(u"Image7"_s); // No: kept
+    QCOMPARE(deviceButton(2)->text(), u"N 2\nVA500\n[15] "_s);
+    click(u"Image7"_s); // Yes: cleared and redrawn
+    QCOMPARE(deviceButton(2)->text(), unscanned(2));
+
+    QVERIFY(startScanAndWaitFor(2, u"N 2\nVA500\n[15] "_s));
+    QVERIFY(m_window->close());
+    QVERIFY(!m_window->cycle().isRunning() && !m_panel->isOpen());
     const qsizetype stopped = m_panel->requests().size();
     QTest::qWait(50);
     QCOMPARE(m_panel->requests().size(), stopped);
-}
-
-void TestMainWindow::resetAsksFirst()
-{
-    QVERIFY(scanOnePass());
-    m_prompts->answers = {false, true};
-    click(u"Image7"_s);
-    QCOMPARE(m_prompts->questions, QStringList {u"Reset|Ripristino letture correnti?"_s});
-    QCOMPARE(deviceButton(5)->text(), u"N 5\nVA500\n[15] "_s); // No: kept
-
-    click(u"Image7"_s); // Yes: cleared and redrawn
-    QCOMPARE(deviceButton(5)->text(), unscanned(5));
+    QCOMPARE(m_prompts->questions.size(), 3);
 }
 
 void TestMainWindow::deviceClickStartsThere()
@@ -215,6 +195,7 @@ void TestMainWindow::deviceClickStartsThere()
     QVERIFY(waitForCaption(41, u"N 41\nVA500\n[15] "_s));
     QCOMPARE(m_panel->requests().first(), QByteArray("(j006AQ1040)XZ"));
     QCOMPARE(deviceButton(39)->text(), unscanned(39));
+    QVERIFY(!m_window->readingViews().detailWindow()); // a left click asks for no details
 }
 
 void TestMainWindow::replyBoxShowsEachReply()
@@ -231,12 +212,11 @@ void TestMainWindow::replyBoxShowsEachReply()
         }
     });
     QVERIFY(scanOnePass());
-    QCOMPARE(shown.size(), 101); // the faulty sensor is read three times
+    QCOMPARE(shown.size(), 101);
     QCOMPARE(shown, taken);
 }
 
-// A device that cannot be opened at the start, or that goes away while the panel is asked for
-// address 4: the scan stops first, then the user is told once, naming the device.
+// A port that cannot be opened, or lost at address 4: the scan stops, then one message.
 void TestMainWindow::portMessages_data()
 {
     QTest::addColumn<bool>("whileScanning");
@@ -263,7 +243,6 @@ void TestMainWindow::portMessages()
     click(u"Command1"_s);
     QVERIFY(waitUntil([&] { return !m_prompts->messages.isEmpty(); }));
     QTest::qWait(50); // room for a second message, which must not come
-
     QCOMPARE(m_prompts->messages.size(), 1);
     const FakePrompts::Message &message = m_prompts->messages.first();
     QCOMPARE(message.title, u"Porta seriale"_s);
@@ -274,18 +253,6 @@ void TestMainWindow::portMessages()
     QCOMPARE(scanStatus(), status);
     if (whileScanning) // the readings taken stay
         QCOMPARE(deviceButton(3)->text(), u"N 3\nVA300\n[15] "_s);
-}
-
-void TestMainWindow::closingStopsTheScan()
-{
-    QVERIFY(startScanAndWaitFor(2, u"N 2\nVA500\n[15] "_s));
-    QVERIFY(m_window->close());
-    QVERIFY(!m_window->cycle().isRunning());
-    QVERIFY(!m_panel->isOpen());
-    const qsizetype stopped = m_panel->requests().size();
-    QTest::qWait(50);
-    QCOMPARE(m_panel->requests().size(), stopped);
-    QVERIFY(m_prompts->questions.isEmpty()); // closing asks nothing
 }
 
 QTEST_MAIN(TestMainWindow)

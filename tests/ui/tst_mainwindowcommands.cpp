@@ -1,15 +1,14 @@
-// The main window's toolbar commands, its menu bar and keyboard shortcuts, against the
-// simulated panel.
+// The main window's toolbar commands, menu bar and keyboard shortcuts.
 #include "loopdata/LoopTables.h"
-#include "scan/ConfigurationDownload.h"
 #include "tests/ui/MainWindowBench.h"
 #include "ui/AboutWindow.h"
 #include "ui/ConfigurationDialog.h"
+#include "ui/CsvExportCommand.h"
 #include "ui/DownloadProgressWindow.h"
+#include "ui/ReadingViews.h"
 #include "ui/ReadingsCommands.h"
 #include "ui/ReportPrinter.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -33,14 +32,13 @@ private slots:
     void eachWayReachesItsCommand();
     void informationKeepsTheScanConfigurationStopsIt();
     void savedReadingsOpenedAndVerified();
-    void downloadFromTheMenu();
-    void downloadAborted_data();
-    void downloadAborted();
+    void downloadEnds_data();
+    void downloadEnds();
     void panelMenu();
 };
 
-// Every command from its control, its key and its menu entry, with what it shows: a question,
-// a window, a file or printer dialog (cancelled here), or a running scan.
+// Every command from its control, key and menu entry, with what it shows: a question, a
+// window, a file or printer dialog (cancelled here), or a running scan.
 void TestMainWindowCommands::eachWayReachesItsCommand_data()
 {
     QTest::addColumn<QString>("way"); // a control's or menu entry's objectName, or a key
@@ -57,6 +55,8 @@ void TestMainWindowCommands::eachWayReachesItsCommand_data()
     rows(u"salva"_s, {u"Image2"_s, u"Ctrl+S"_s, u"actionSave"_s});
     rows(u"apri"_s, {u"Image5"_s, u"Ctrl+O"_s, u"actionOpen"_s});
     rows(u"stampa"_s, {u"Image3"_s, u"Ctrl+P"_s, u"actionPrint"_s});
+    rows(u"csv"_s, {u"actionCsv"_s});
+    rows(u"Impianto (sito)"_s, {u"actionServiceReport"_s}); // the report's first question
 }
 
 void TestMainWindowCommands::eachWayReachesItsCommand()
@@ -73,6 +73,10 @@ void TestMainWindowCommands::eachWayReachesItsCommand()
     m_window->reportPrinter().setChooser([&](QPrinter &) {
         seen.append(u"stampa"_s);
         return false;
+    });
+    m_window->readingViews().csvExport().setChooser([&](QWidget *, const QString &) {
+        seen.append(u"csv"_s);
+        return QString();
     });
     if (QAction *entry = action(way)) {
         entry->trigger();
@@ -100,25 +104,22 @@ void TestMainWindowCommands::informationKeepsTheScanConfigurationStopsIt()
     click(u"Image4"_s);
     const qsizetype asked = m_panel->requests().size();
     QVERIFY(waitUntil([&] { return m_panel->requests().size() > asked + 3; }));
-    // The information window also lists the menu and its keys.
     const auto *help = m_window->informationWindow()->findChild<QLabel *>(u"MenuHelp"_s);
-    QVERIFY(help->text().contains(u"DOWNLOAD"_s));
-    QVERIFY(help->text().contains(u"INIZIO TEST (F5)"_s));
+    QVERIFY(help->text().contains(u"DOWNLOAD"_s) && help->text().contains(u"INIZIO TEST (F5)"_s));
 
     click(u"Image1"_s);
     QCOMPARE(scanStatus(), u"Scansione fermata"_s);
     QVERIFY(m_prompts->questions.isEmpty()); // stopped without asking
     ConfigurationDialog *dialog = m_window->configurationDialog();
-    click(u"Image1"_s);
-    QCOMPARE(m_window->findChildren<ConfigurationDialog *>(), QList {dialog}); // the same, in front
-    // A code chosen there and confirmed shows on the window.
+    click(u"Image1"_s); // the same one, in front
+    QCOMPARE(m_window->findChildren<ConfigurationDialog *>(), QList {dialog});
     dialog->controls().codeListOption->click();
     dialog->controls().codeList->setCurrentIndex(3);
     dialog->controls().okButton->click();
-    QCOMPARE(control<QLabel>(u"Label1"_s)->text(), u"jbd"_s);
+    QCOMPARE(control<QLabel>(u"Label1"_s)->text(), u"jbd"_s); // the code confirmed there
 }
 
-// Statistics saved to a real file, cleared, opened again, then verified from the menu.
+// Saved to a file, cleared, opened again (the files are tst_readingscommands'), then verified.
 void TestMainWindowCommands::savedReadingsOpenedAndVerified()
 {
     LoopData &data = m_window->loopData();
@@ -136,63 +137,60 @@ void TestMainWindowCommands::savedReadingsOpenedAndVerified()
 
     action(u"actionVerify"_s)->trigger();
     QCOMPARE(deviceButton(5)->text(), u"N° 5\n 66%\n 0%\n 33%"_s);
-    QCOMPARE(deviceButton(5)->colour(), ButtonColour::Green);
 }
 
-void TestMainWindowCommands::downloadFromTheMenu()
+void TestMainWindowCommands::downloadEnds_data()
 {
-    action(u"actionDownload"_s)->trigger();
-    QVERIFY(waitUntil([&] { return !m_window->download().isRunning(); }));
-    QVERIFY(waitUntil([&] { return !m_window->progressWindow(); })); // closed and gone
-    QVERIFY(control(u"ClientArea"_s)->isEnabled() && m_window->menuBar()->isEnabled());
-    QCOMPARE(m_prompts->messages.last().text, u"Download completato"_s);
-    QVERIFY(!control(u"Command2"_s)->isVisible()); // still hidden
+    QTest::addColumn<QString>("end");
+    QTest::newRow("completed") << u"completed"_s;
+    QTest::newRow("Abort") << u"Abort"_s;
+    QTest::newRow("window closed") << u"closed"_s; // by the window manager
 }
 
-void TestMainWindowCommands::downloadAborted_data()
+void TestMainWindowCommands::downloadEnds()
 {
-    QTest::addColumn<bool>("byAbort"); // else the window is closed
-    QTest::newRow("Abort") << true;
-    QTest::newRow("window closed") << false;
-}
-
-void TestMainWindowCommands::downloadAborted()
-{
-    QFETCH(bool, byAbort);
+    QFETCH(QString, end);
     for (int i = 0; i < 4; ++i)
         m_panel->queueFault(sim::Fault::None);
     m_panel->queueFault(sim::Fault::Silence); // the fifth request waits for a resend
     action(u"actionDownload"_s)->trigger();
     QVERIFY(waitUntil([&] { return m_window->download().progress() == 4; }));
-    // The window is out of use while the progress window shows how far the download is.
+    // The window is out of use while the progress window shows how far it is.
     QVERIFY(!control(u"ClientArea"_s)->isEnabled() && !m_window->menuBar()->isEnabled());
     DownloadProgressWindow *progress = m_window->progressWindow();
     QVERIFY(progress->isVisible());
-    QCOMPARE(progress->findChild<QProgressBar *>(u"ProgressBar1"_s)->value(), 4);
-    QCOMPARE(progress->findChild<QProgressBar *>(u"ProgressBar1"_s)->maximum(), 198);
+    const auto *bar = progress->findChild<QProgressBar *>(u"ProgressBar1"_s);
+    QVERIFY(bar->value() == 4 && bar->maximum() == 198);
     const auto *label = progress->findChild<QLabel *>(u"Label1"_s);
-    QVERIFY(waitUntil([&] { return label->isHidden(); })); // it blinks
-    QVERIFY(waitUntil([&] { return !label->isHidden(); }));
+    QVERIFY(waitUntil([&] { return label->isHidden(); }) // it blinks
+            && waitUntil([&] { return !label->isHidden(); }));
 
-    if (byAbort)
+    if (end == u"Abort")
         QTest::mouseClick(progress->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
+    else if (end == u"closed")
+        progress->close();
     else
-        progress->close(); // by the window manager
+        QVERIFY(waitUntil([&] { return !m_window->download().isRunning(); }));
     QVERIFY(!m_window->download().isRunning());
     QVERIFY(!m_window->progressWindow() || !m_window->progressWindow()->isVisible());
     QVERIFY(control(u"ClientArea"_s)->isEnabled() && m_window->menuBar()->isEnabled());
-    QVERIFY(m_prompts->messages.isEmpty()); // no completion message
+    QCOMPARE(m_prompts->messages.size(), end == u"completed" ? 1 : 0);
+    if (end == u"completed") {
+        QCOMPARE(m_prompts->messages.last().text, u"Download completato"_s);
+        QVERIFY(waitUntil([&] { return !m_window->progressWindow(); })); // closed and gone
+    }
+    QVERIFY(!control(u"Command2"_s)->isVisible()); // still hidden
 }
 
-// The "Centrale" entries for the controls the window keeps hidden.
+// The "Centrale" entries of the controls the window keeps hidden.
 void TestMainWindowCommands::panelMenu()
 {
     QAction *test = action(u"actionSensorTest"_s);
     test->trigger();
     QVERIFY(control<QRadioButton>(u"Option2_0"_s)->isChecked());
     QCOMPARE(deviceButton(5)->text(), u" 5"_s); // redrawn for the test
-    test->trigger(); // chosen again: still the test
-    QVERIFY(test->isChecked());
+    test->trigger();
+    QVERIFY(test->isChecked()); // chosen again: still the test
     click(u"Option2_1"_s);
     QVERIFY(!test->isChecked());
 
@@ -202,12 +200,10 @@ void TestMainWindowCommands::panelMenu()
     QCOMPARE(m_panel->requests(), QList<QByteArray> {"(j006PIS000)XZ"});
     QVERIFY(lock->isChecked());
     QCOMPARE(lockButton->text(), u"LOCKED ON"_s);
-    // A lock request that cannot be sent leaves the tick and the caption as they were.
-    m_panel->unplug();
+    m_panel->unplug(); // a lock request that cannot be sent leaves tick and caption as they were
     lock->trigger();
     QCOMPARE(m_panel->requests().size(), 1);
-    QVERIFY(lock->isChecked());
-    QCOMPARE(lockButton->text(), u"LOCKED ON"_s);
+    QVERIFY(lock->isChecked() && lockButton->text() == u"LOCKED ON"_s);
 
     action(u"actionReplyBox"_s)->trigger();
     QVERIFY(control(u"Text1"_s)->isVisible());

@@ -1,7 +1,7 @@
-// The save and open commands of the readings: the file dialogs, what is saved and loaded, and
-// what the user is told, over real files.
+// The readings' save and open commands over real files: dialogs, files and messages.
 #include "loopdata/LoopTables.h"
 #include "tests/support/FakePrompts.h"
+#include "tests/support/Files.h"
 #include "ui/ReadingsCommands.h"
 
 #include <QFile>
@@ -18,7 +18,7 @@ using Kind = ReadingsCommands::DialogKind;
 
 namespace {
 
-// The commands over fresh tables, with file dialogs answered from a script.
+// File dialogs answered from a script.
 struct Fixture
 {
     std::unique_ptr<LoopData> data = std::make_unique<LoopData>();
@@ -49,9 +49,7 @@ void TestReadingsCommands::saveLoadAndCancel()
     const QString saved = dir.filePath(u"impianto.log"_s);
     const QString missing = dir.filePath(u"manca/impianto.log"_s);
     const QString cut = dir.filePath(u"corto.log"_s);
-    QFile file(cut);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("solo l'intestazione N 5 V 9") > 0);
-    file.close();
+    QVERIFY(testfiles::writeBytes(cut, "solo l'intestazione N 5 V 9"));
     Fixture f;
     f.data->SensorAnalogue.set(9, 2, 123);
     // Save, cancel a load, save into a missing folder, load a file that ends before its second
@@ -88,14 +86,10 @@ void TestReadingsCommands::saveLoadAndCancel()
              qPrintable(shown[1].text));
     QVERIFY(shown[2].text.startsWith(u"I dati non sono stati caricati: il file "_s + cut));
     QCOMPARE(shown[3].text, u"Dati caricati da file "_s + saved);
-    QList<int> icons;
-    for (const FakePrompts::Message &message : shown) {
-        icons << int(message.icon);
-        QCOMPARE(message.title, QString());
-    }
-    QCOMPARE(icons,
-             (QList<int> {int(Prompts::Icon::None), int(Prompts::Icon::Critical),
-                          int(Prompts::Icon::Warning), int(Prompts::Icon::None)}));
+    using enum Prompts::Icon;
+    const Prompts::Icon icons[] = {None, Critical, Warning, None};
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        QVERIFY(shown[i].icon == icons[i] && shown[i].title.isEmpty());
 }
 
 void TestReadingsCommands::dialogSetUp()

@@ -1,5 +1,5 @@
-// The printed report: both pages go to the chosen printer (a PDF file here, read back with
-// pdftotext), and a job that cannot start or has nowhere to go is told to the user.
+// The printed report: both pages on the chosen printer (a PDF read back with pdftotext), and
+// the jobs that cannot start or have nowhere to go.
 #include "loopdata/LoopTables.h"
 #include "storage/ReadingsWriter.h"
 #include "tests/support/FakePrompts.h"
@@ -19,8 +19,7 @@ namespace {
 
 const QDateTime Moment(QDate(2024, 3, 5), QTime(14, 7, 9));
 
-// Prints sensor 3 of loop 1 at 250 and module 100 of loop 2 at 9990 through a chooser that
-// answers as the user would have: to a PDF file at path, on sheets of the given size.
+// Prints sensor 3 of loop 1 at 250 and module 100 of loop 2 at 9990 to a PDF file.
 bool printReport(FakePrompts &prompts, const QString &path, bool confirmed = true,
                  const QSizeF &sheetMm = {})
 {
@@ -38,7 +37,7 @@ bool printReport(FakePrompts &prompts, const QString &path, bool confirmed = tru
     return report.print(data, Moment);
 }
 
-// Label lines with runs of blanks reduced to one; address 100 has no digits.
+// Label lines with blanks reduced; address 100 has no digits.
 const QString FirstLabels = u"N 01 N 02 N 03 N 04 N 05 N 06 N 07 N 08 N 09 N 10"_s;
 const QString LastLabels = u"N 91 N 92 N 93 N 94 N 95 N 96 N 97 N 98 N 99 N"_s;
 
@@ -57,8 +56,7 @@ void TestReportPrinter::printsBothPages_data()
 {
     QTest::addColumn<QSizeF>("sheetMm"); // empty: the printer's own
     QTest::newRow("default sheet") << QSizeF();
-    // Lines past the bottom of a low sheet go on to further sheets.
-    QTest::newRow("low sheet") << QSizeF(297, 60);
+    QTest::newRow("low sheet") << QSizeF(297, 60); // continued on further sheets
 }
 
 void TestReportPrinter::printsBothPages()
@@ -77,7 +75,7 @@ void TestReportPrinter::printsBothPages()
     const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
     QVERIFY2(text.count(u'\f') >= 2, "nothing read back: scripts/install-deps installs pdftotext");
     QCOMPARE(text.count(u'\f') > 2, continued);
-    // The printed lines with runs of blanks reduced to one, as a proportional font spaces them.
+    // Blanks reduced, as a proportional font spaces them.
     QStringList lines = text.split(u'\n');
     for (QString &line : lines)
         line = line.remove(u'\f').simplified();
@@ -87,7 +85,6 @@ void TestReportPrinter::printsBothPages()
         << date << u"LINEA SENSORI LOOP 1"_s << FirstLabels << u"0000 0000 0250 "_s + zeros.mid(15)
         << LastLabels << zeros << u"LINEA SENSORI LOOP 2"_s << date << u"LINEA MODULI LOOP 1"_s
         << u"LINEA MODULI LOOP 2"_s << LastLabels << zeros.left(45) + u"9990"_s;
-    // The expected lines appear in this order among the printed ones.
     qsizetype from = 0;
     for (const QString &line : expected) {
         const qsizetype at = lines.indexOf(line, from);
@@ -99,8 +96,7 @@ void TestReportPrinter::printsBothPages()
     // The module page begins on a sheet of its own.
     for (const QString &sheet : text.split(u'\f'))
         QVERIFY(!sheet.contains(u"MODULI"_s) || !sheet.contains(u"SENSORI"_s));
-    // The date starts at the left margin and the titles stand well in from it (a low sheet may
-    // hold pages with nothing at the margin).
+    // The date at the left margin, the titles well in from it (not checked on a low sheet).
     const auto multiline = QRegularExpression::MultilineOption;
     QCOMPARE(
         text.count(QRegularExpression(u"^\f?"_s + QRegularExpression::escape(date), multiline)), 2);

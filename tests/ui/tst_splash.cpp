@@ -13,15 +13,15 @@
 
 using namespace testloop;
 using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-// Long enough that no tick can come during a test that must see none.
 constexpr auto NeverTicks = 1h;
 
 QLabel *countdownLabel(SplashWindow *splash)
 {
-    return splash->findChild<QLabel *>(QStringLiteral("Label1"));
+    return splash->findChild<QLabel *>(u"Label1"_s);
 }
 
 } // namespace
@@ -30,14 +30,13 @@ class TestSplash : public QObject
 {
     Q_OBJECT
 private slots:
-    void layout();
-    void pictureIsDrawn();
+    void layoutAndPicture();
     void countsDownThenFinishesOnce();
     void keys_data();
     void keys();
 };
 
-void TestSplash::layout()
+void TestSplash::layoutAndPicture()
 {
     SplashWindow splash(NeverTicks);
     QVERIFY(splash.windowTitle().isEmpty());
@@ -46,12 +45,11 @@ void TestSplash::layout()
     QCOMPARE(splash.size(), QSize(575, 473));
     QCOMPARE(splash.minimumSize(), splash.maximumSize());
     QCOMPARE(countdownLabel(&splash)->geometry(), QRect(560, 464, 9, 9));
-    QCOMPARE(countdownLabel(&splash)->text(), QStringLiteral("4"));
+    QCOMPARE(countdownLabel(&splash)->text(), u"4"_s);
 
-    // Bold 15.75 points, or a little less where a wider face stands in for Arial: the text fits,
-    // but never below 6 points.
-    const auto *platform = splash.findChild<QLabel *>(QStringLiteral("lblPlatform"));
-    QCOMPARE(platform->text(), QStringLiteral("Win 95/8"));
+    // Bold 15.75 points, or less where a wider face stands in for Arial, never below 6.
+    const auto *platform = splash.findChild<QLabel *>(u"lblPlatform"_s);
+    QCOMPARE(platform->text(), u"Win 95/8"_s);
     QCOMPARE(platform->geometry(), QRect(440, 272, 87, 24));
     QVERIFY(platform->font().bold());
     QVERIFY(platform->font().pointSizeF() <= 15.75 && platform->font().pointSizeF() >= 12.0);
@@ -60,14 +58,11 @@ void TestSplash::layout()
     QCOMPARE(
         SplashWindow::fittedFont(platform->font(), platform->text().repeated(20), 10).pointSizeF(),
         6.0);
-    // Centred on the available area of a screen, but never beyond its top left corner.
+    // Centred on a screen's available area, never beyond its top left corner.
     QCOMPARE(centredTopLeft(QRect(1920, 40, 1280, 984), QSize(608, 323)), QPoint(2256, 370));
     QCOMPARE(centredTopLeft(QRect(0, 30, 500, 400), QSize(575, 473)), QPoint(0, 30));
-}
 
-void TestSplash::pictureIsDrawn()
-{
-    // A real picture: many colours.
+    // A real picture of many colours, sharp on a dense screen, over the whole window.
     const QImage picture = SplashPicture::pixmap(SplashPicture::naturalSize()).toImage();
     QCOMPARE(picture.size(), QSize(576, 473));
     QSet<QRgb> colours;
@@ -79,9 +74,6 @@ void TestSplash::pictureIsDrawn()
     const QPixmap dense = SplashPicture::pixmap(QSize(100, 80), 2.0);
     QCOMPARE(dense.size(), QSize(200, 160));
     QCOMPARE(dense.deviceIndependentSize().toSize(), QSize(100, 80));
-
-    // The window shows that picture over its whole client area.
-    SplashWindow splash(NeverTicks);
     QCOMPARE(splash.grab().toImage().pixelColor(5, 5),
              SplashPicture::pixmap(splash.size()).toImage().pixelColor(5, 5));
 }
@@ -94,16 +86,15 @@ void TestSplash::countsDownThenFinishesOnce()
             [&] { shown.append(countdownLabel(splash)->text()); });
     QSignalSpy finished(splash.data(), &SplashWindow::finished);
     splash->show();
-    // Mouse clicks leave it running; keys without a character are in keys().
+    // Mouse clicks leave it running.
     QTest::mouseClick(splash.data(), Qt::LeftButton, {}, QPoint(100, 100));
     QTest::mouseClick(splash.data(), Qt::RightButton, {}, QPoint(300, 200));
     QTest::mouseDClick(splash.data(), Qt::LeftButton, {}, QPoint(50, 400));
-    QTest::mouseClick(splash->findChild<QLabel *>(QStringLiteral("lblPlatform")), Qt::LeftButton);
+    QTest::mouseClick(splash->findChild<QLabel *>(u"lblPlatform"_s), Qt::LeftButton);
 
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
-    QCOMPARE(shown, (QStringList {QStringLiteral("3"), QStringLiteral("2"), QStringLiteral("1")}));
-    // Closed and deleted; nothing follows.
-    QTRY_VERIFY(splash.isNull());
+    QCOMPARE(shown, (QStringList {u"3"_s, u"2"_s, u"1"_s}));
+    QTRY_VERIFY(splash.isNull()); // and nothing follows
     QTest::qWait(50);
     QCOMPARE(finished.size(), 1);
     QCOMPARE(shown.size(), 3);
@@ -114,7 +105,7 @@ void TestSplash::keys_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("closes");
-    QTest::newRow("letter") << int(Qt::Key_Q) << QStringLiteral("q") << true;
+    QTest::newRow("letter") << int(Qt::Key_Q) << u"q"_s << true;
     // Keys whose character a platform may leave out of the event.
     QTest::newRow("return") << int(Qt::Key_Return) << QString() << true;
     QTest::newRow("escape") << int(Qt::Key_Escape) << QString() << true;
@@ -132,11 +123,10 @@ void TestSplash::keys()
     QSignalSpy finished(splash.data(), &SplashWindow::finished);
     splash->show();
     QTest::sendKeyEvent(QTest::Click, splash.data(), Qt::Key(key), text, Qt::NoModifier);
-    // A character ends it at once, without waiting for the countdown.
     QCOMPARE(finished.size(), closes ? 1 : 0);
     QCOMPARE(splash->isVisible(), !closes);
-    QCOMPARE(splash->findChild<QTimer *>(QStringLiteral("Timer1"))->isActive(), !closes);
-    QCOMPARE(countdownLabel(splash)->text(), QStringLiteral("4"));
+    QCOMPARE(splash->findChild<QTimer *>(u"Timer1"_s)->isActive(), !closes);
+    QCOMPARE(countdownLabel(splash)->text(), u"4"_s);
     if (closes)
         QTRY_VERIFY(splash.isNull());
     delete splash;
