@@ -45,7 +45,16 @@ QString SerialLink::deviceName() const
         return m_movedTo;
     if (m_override.isEmpty() && !m_chosen.isEmpty())
         return m_chosen;
+    if (m_override.isEmpty() && !m_numberDevice.isEmpty())
+        return m_numberDevice;
     return resolvePortName(portNumber(), m_override);
+}
+
+void SerialLink::portNumberSet(bool changed)
+{
+    m_numberDevice.clear();
+    if (changed)
+        m_movedTo.clear(); // another port: where the old adapter went no longer matters
 }
 
 bool SerialLink::findDevice()
@@ -84,6 +93,8 @@ std::optional<PortFailure> SerialLink::openDevice()
         m_port.clearError();
         return failure;
     }
+    if (m_override.isEmpty() && m_chosen.isEmpty())
+        m_numberDevice = device;
     // The port keeps whatever arrived while it was closed (a reply that came after its
     // time-out); left there it would be taken for the reply to the next request.
     m_port.clear(QSerialPort::AllDirections);

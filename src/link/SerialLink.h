@@ -28,6 +28,7 @@ public:
     bool findDevice() override;
 
 protected:
+    void portNumberSet(bool changed) override;
     std::optional<PortFailure> openDevice() override;
     void closeDevice() override;
     bool writeDevice(const QByteArray &bytes) override;
@@ -47,6 +48,9 @@ private:
     quint16 m_product = 0;
     QString m_identifiedDevice; // the device the three above were read from
     QString m_movedTo; // the name the adapter came back under
+    // The device the port number stood for when it was last opened, kept until the number is
+    // set again: an adapter pulled out must not turn the number into another port (ttyS0).
+    QString m_numberDevice;
     bool m_lossPending = false;
 };
 

@@ -24,7 +24,9 @@ bool Transport::setPortNumber(int number)
 {
     if (isOpen())
         return false;
+    const bool changed = number != m_portNumber;
     m_portNumber = number;
+    portNumberSet(changed);
     return true;
 }
 

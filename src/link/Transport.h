@@ -26,7 +26,8 @@ class Transport : public QObject
 public:
     explicit Transport(QObject *parent = nullptr);
 
-    // The port number is changed only while the port is closed; false when refused.
+    // The port number is changed only while the port is closed; false when refused. A scan
+    // sets it as it starts, and the device it stands for is looked up again then.
     bool setPortNumber(int number);
     int portNumber() const { return m_portNumber; }
     // The device the port number resolves to, as the user is shown it.
@@ -78,6 +79,8 @@ protected:
     void gather(const QByteArray &bytes);
     // The port went away: closes it and tells the observers.
     void loseLink(const PortFailure &failure);
+    // The port number was set (changed: to another number) while the port was closed.
+    virtual void portNumberSet(bool /*changed*/) { }
 
 private:
     ExchangeEvent newEvent(ExchangeEvent::Kind kind) const;
