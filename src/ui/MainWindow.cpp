@@ -124,6 +124,10 @@ MainWindow::MainWindow(SharedState &shared, MainWindowOptions options, Prompts *
 
 MainWindow::~MainWindow()
 {
+    // Ended without being closed (SIGTERM): what still runs stops and is saved as at any stop,
+    // and the next start offers it.
+    m_cycle->halt();
+    m_download->abort();
     // What talks through the link and paints on the grid goes first, the link last.
     m_autosave.reset();
     m_recovery.reset();
