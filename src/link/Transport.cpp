@@ -13,10 +13,11 @@ Transport::Transport(QObject *parent)
     qRegisterMetaType<PortFailure>();
 }
 
-ExchangeEvent Transport::newEvent(ExchangeEvent::Kind kind) const
+ExchangeEvent Transport::newEvent(ExchangeEvent::Kind kind, const QByteArray &bytes) const
 {
     ExchangeEvent e = ExchangeEvent::now(kind, m_tag);
     e.device = deviceName();
+    e.bytes = bytes;
     return e;
 }
 
@@ -66,9 +67,7 @@ bool Transport::send(const QByteArray &request, const ExchangeTag &tag)
     qCDebug(lcLink) << "request" << request << "threshold" << m_threshold;
     if (!writeDevice(request))
         return false;
-    ExchangeEvent e = newEvent(ExchangeEvent::Kind::RequestOut);
-    e.bytes = request;
-    report(e);
+    report(newEvent(ExchangeEvent::Kind::RequestOut, request));
     return true;
 }
 
@@ -80,9 +79,7 @@ void Transport::gather(const QByteArray &bytes)
     QByteArray reply;
     reply.swap(m_gathered);
     qCDebug(lcLink) << "reply" << reply;
-    ExchangeEvent e = newEvent(ExchangeEvent::Kind::ReplyIn);
-    e.bytes = reply;
-    report(e);
+    report(newEvent(ExchangeEvent::Kind::ReplyIn, reply));
     emit replyReady(reply);
 }
 

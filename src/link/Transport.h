@@ -58,6 +58,8 @@ public:
 
     // Passes an event on to the observers; the exchange owners report their verdicts here.
     void report(const ExchangeEvent &event) { emit exchangeEvent(event); }
+    // An event of the exchange under way on this device, with its bytes.
+    ExchangeEvent newEvent(ExchangeEvent::Kind kind, const QByteArray &bytes = {}) const;
 
 signals:
     // A whole reply: at least as many characters as the threshold asked for.
@@ -83,8 +85,6 @@ protected:
     virtual void portNumberSet(bool /*changed*/) { }
 
 private:
-    ExchangeEvent newEvent(ExchangeEvent::Kind kind) const;
-
     int m_portNumber = 0;
     int m_threshold = 0;
     QByteArray m_gathered;

@@ -35,9 +35,7 @@ ConfigurationDownload::ConfigurationDownload(SharedState &shared, LoopData &data
 void ConfigurationDownload::report(ExchangeEvent::Kind kind, const QByteArray &bytes,
                                    DiscardReason reason)
 {
-    ExchangeEvent event = ExchangeEvent::now(kind, m_link.currentTag());
-    event.device = m_link.deviceName();
-    event.bytes = bytes;
+    ExchangeEvent event = m_link.newEvent(kind, bytes);
     event.reason = reason;
     m_link.report(event);
 }

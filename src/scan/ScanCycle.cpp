@@ -70,18 +70,12 @@ ExchangeTag ScanCycle::tagFor(ExchangeTag::Kind kind) const
 
 void ScanCycle::report(ExchangeEvent::Kind kind, const QByteArray &bytes)
 {
-    ExchangeEvent event = ExchangeEvent::now(kind, m_link.currentTag());
-    event.device = m_link.deviceName();
-    event.bytes = bytes;
-    m_link.report(event);
+    m_link.report(m_link.newEvent(kind, bytes));
 }
 
 void ScanCycle::discard(DiscardReason reason, const QByteArray &bytes)
 {
-    ExchangeEvent event
-        = ExchangeEvent::now(ExchangeEvent::Kind::ReplyDiscarded, m_link.currentTag());
-    event.device = m_link.deviceName();
-    event.bytes = bytes;
+    ExchangeEvent event = m_link.newEvent(ExchangeEvent::Kind::ReplyDiscarded, bytes);
     event.reason = reason;
     m_link.report(event);
 }
@@ -274,10 +268,7 @@ void ScanCycle::HandleScanReply(const QByteArray &bytes)
     } else if (reply.loop != m_shared.SelectedLoop) {
         discard(DiscardReason::OtherLoop, bytes);
     } else {
-        ExchangeEvent accepted
-            = ExchangeEvent::now(ExchangeEvent::Kind::ReplyAccepted, m_link.currentTag());
-        accepted.device = m_link.deviceName();
-        accepted.bytes = bytes;
+        ExchangeEvent accepted = m_link.newEvent(ExchangeEvent::Kind::ReplyAccepted, bytes);
         accepted.repliedAddress = address == ScanAddress ? 0 : address;
         m_link.report(accepted);
         advance = true;
