@@ -1,6 +1,5 @@
 // The simulated panel: its replies and faults, and the server over a real pseudo-terminal
 // opened here with plain POSIX calls, as the program's serial port opens it.
-
 #include "link/PanelProtocol.h"
 #include "sim/PanelServer.h"
 #include "sim/SimulatedPanel.h"
@@ -22,6 +21,7 @@
 #include <unistd.h>
 
 using namespace testloop;
+using namespace Qt::StringLiterals;
 using namespace testloop::sim;
 using namespace std::chrono_literals;
 using namespace testfiles;
@@ -31,13 +31,11 @@ namespace {
 
 constexpr int ReadTimeoutMs = 10000;
 
-// A download reply: positions 10-12 address, 13 type, 14-15 zone, 16 status, 17-37 description.
 QByteArray download(const char *head, const char *description)
 {
     return head + QByteArray(description).leftJustified(21, ' ') + "0)XZ";
 }
 
-// Scan replies: 8 loop, 9 kind, 10-11 address, 12-14 analogue value, 15-17 current draw.
 const QByteArray scan105 = "(j006AR1005050015000000000)XZ";
 const QByteArray scan106 = "(j006AR1006010015000000000)XZ";
 const QByteArray scan205 = "(j006AR2005060015000000000)XZ";
@@ -63,8 +61,7 @@ struct DeviceSide
         }
         return done == bytes.size();
     }
-    // What is there now, or at least count bytes (fewer only on timeout), keeping the event loop
-    // running meanwhile.
+    // What is there now, or at least count bytes (fewer only on timeout), events running.
     QByteArray read(qsizetype count = 0)
     {
         QByteArray received;
@@ -97,18 +94,13 @@ class TestPanelSim : public QObject
 private slots:
     void answers_data();
     void answers();
-
-    // The server over a pseudo-terminal, and the command. The pieces a reply is delivered in
-    // are tst_seriallink's.
-    void onlyWholeRequestsAreAnswered();
-    void deviceReopenedRepeatedly();
+    // The pieces a reply is delivered in are tst_seriallink's.
     void fullDeviceInputIsDiscarded();
     void lifetime();
     void command();
 };
 
-// What the panel answers, without a fault and with each: the simulator's server and the
-// in-process transport both answer through it.
+// The simulator's server and the in-process transport both answer through this.
 void TestPanelSim::answers_data()
 {
     QTest::addColumn<QByteArray>("request");
@@ -121,13 +113,11 @@ void TestPanelSim::answers_data()
     const char *const scan = "(j006AQ1005)XZ";
     row("download sensor", "(j00DQBS1005)XZ", download("(j00DQRS10053030", "UFFICIO 3"));
     row("download empty, board code echoed", "(X1ZDQBS2060)XZ", download("(X1ZDQRS20601002", ""));
-    row("scan sensor", scan, scan105);
     row("scan module", "(j006AQ1212)XZ", "(j006AR1212060030000000000)XZ");
     row("scan module where a sensor is", "(j006AQ1205)XZ", "(j006AR1205000000000000000)XZ");
     row("test passes", "(j006TS1005)XZ", "(j006TY1005)XZ");
     row("test fails", "(j006TS1006)XZ", "(j006TN1006)XZ");
     row("test of an empty address", "(Q9.6TS2060)XZ", "(Q9.6T?2060)XZ");
-    // The locks and an unknown request get no reply either: see onlyWholeRequestsAreAnswered.
     row("scan of device kind 1", "(j006AQ1108)XZ", {});
     row("test of a module", "(j006TS1231)XZ", {});
     row("silence", scan, {}, Fault::Silence);
@@ -165,51 +155,6 @@ void TestPanelSim::answers()
     QCOMPARE(panel.answer("(j006AQ1006)XZ").reply, scan106);
 }
 
-void TestPanelSim::onlyWholeRequestsAreAnswered()
-{
-    PanelServer server(testInstallation());
-    QVERIFY(started(server));
-    server.queueFault(Fault::OtherLoop);
-
-    // Line noise, a stray start that never ends, locks, an unknown request, and a request
-    // split in two pieces: only the scan is answered, with the fault queued before the locks.
-    DeviceSide device(server.devicePath());
-    QVERIFY(device.write("\r\n~(" + QByteArray(70, 'x')
-                         + "(j006PIS000)XZ(j00HELLO)XZ(j006PFS000)XZ(j006A"));
-    QTest::qWait(20);
-    QVERIFY(device.write("Q1005)XZ"));
-    QCOMPARE(device.read(29), scan205);
-    // Nothing else was sent before the next clean reply.
-    QVERIFY(device.write("(j006AQ1006)XZ"));
-    QCOMPARE(device.read(29), scan106);
-    QCOMPARE(server.requests().size(), 5);
-    QCOMPARE(server.requests().at(3), QByteArray("(j006AQ1005)XZ"));
-    QCOMPARE(server.lockRequestCount(), 2);
-    QCOMPARE(server.unrecognisedRequestCount(), 1);
-}
-
-void TestPanelSim::deviceReopenedRepeatedly()
-{
-    QTemporaryDir dir;
-    ServerOptions options;
-    options.logPath = dir.filePath(QStringLiteral("panel.log"));
-    PanelServer server(testInstallation(), options);
-    QVERIFY(started(server));
-    // The program opens the port, sends, reads and closes it for every request.
-    for (int round = 0; round < 5; ++round) {
-        QTest::qWait(20);
-        DeviceSide device(server.devicePath());
-        QVERIFY(device.write("(j006AQ1005)XZ"));
-        QCOMPARE(device.read(29), scan105);
-    }
-    QVERIFY(server.isServing());
-    server.stop();
-    // Every reply logged, and no error in between.
-    const QByteArray lines = readBytes(options.logPath);
-    QVERIFY2(!lines.contains(" ! "), lines.constData());
-    QCOMPARE(lines.count(" < " + scan105 + '\n'), 5);
-}
-
 void TestPanelSim::fullDeviceInputIsDiscarded()
 {
     PanelServer server(testInstallation());
@@ -221,7 +166,7 @@ void TestPanelSim::fullDeviceInputIsDiscarded()
         QVERIFY(device.write(QByteArray("(j006AQ1005)XZ").repeated(100)));
     QTRY_COMPARE_WITH_TIMEOUT(server.replies().size(), Count, 60000);
 
-    // Drain until the line has been quiet for a while, then drop any straggler.
+    // Drained until quiet, any straggler dropped; the line is still good afterwards.
     qsizetype unread = 0;
     for (int quiet = 0; quiet < 5; QTest::qWait(20)) {
         const qsizetype size = device.read().size();
@@ -230,25 +175,51 @@ void TestPanelSim::fullDeviceInputIsDiscarded()
     }
     ::tcflush(device.fd, TCIFLUSH);
     QVERIFY(unread > 0 && unread < qsizetype(Count) * protocol::ScanReplyLength);
-    // The line is still good afterwards.
     QVERIFY(device.write("(j006AQ1006)XZ"));
     QCOMPARE(device.read(29), scan106);
 }
 
-// A stop with a reply still due, a fresh start, and a start refused.
+// Only whole requests answered; reopened for every request as the program does, every reply
+// logged; a stop with a reply still due, a fresh start, and a start refused.
 void TestPanelSim::lifetime()
 {
+    QTemporaryDir dir;
     ServerOptions options;
     options.lateDelay = 200ms;
+    options.logPath = dir.filePath(u"panel.log"_s);
     PanelServer server(testInstallation(), options);
     QVERIFY(started(server));
+    server.queueFault(Fault::OtherLoop);
+    // Noise, an unended start, locks, an unknown request, a request in two pieces: only the scan
+    // is answered, with the fault queued before the locks.
+    {
+        DeviceSide device(server.devicePath());
+        QVERIFY(device.write("\r\n~(" + QByteArray(70, 'x')
+                             + "(j006PIS000)XZ(j00HELLO)XZ(j006PFS000)XZ(j006A"));
+        QTest::qWait(20);
+        QVERIFY(device.write("Q1005)XZ"));
+        QCOMPARE(device.read(29), scan205);
+    }
+    QCOMPARE(server.requests().size(), 4);
+    QCOMPARE(server.requests().at(3), QByteArray("(j006AQ1005)XZ"));
+    QCOMPARE(server.lockRequestCount(), 2);
+    QCOMPARE(server.unrecognisedRequestCount(), 1);
+    for (int round = 0; round < 5; ++round) {
+        QTest::qWait(20);
+        DeviceSide device(server.devicePath());
+        QVERIFY(device.write("(j006AQ1005)XZ"));
+        QCOMPARE(device.read(29), scan105);
+    }
     server.queueFault(Fault::Late);
     {
         DeviceSide device(server.devicePath());
         QVERIFY(device.write("(j006AQ1005)XZ"));
-        QTRY_COMPARE_WITH_TIMEOUT(server.requests().size(), 1, ReadTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(server.requests().size(), 10, ReadTimeoutMs);
     }
     server.stop();
+    const QByteArray lines = readBytes(options.logPath);
+    QVERIFY2(!lines.contains(" ! "), lines.constData());
+    QCOMPARE(lines.count(" < " + scan105 + '\n'), 5);
 
     // Started again at once, it serves afresh; the late reply from before is never sent.
     QVERIFY(started(server));
@@ -258,13 +229,13 @@ void TestPanelSim::lifetime()
         QCOMPARE(device.read(29), scan106);
         QTest::qWait(400);
         QVERIFY(device.read().isEmpty());
-        QCOMPARE(server.replies(), QList<QByteArray> {scan106});
+        QCOMPARE(server.replies(),
+                 QList<QByteArray> {scan205} + QList<QByteArray>(5, scan105) << scan106);
     }
     server.stop();
 
     // A regular file in the link's place is left alone, and the server does not start.
-    QTemporaryDir dir;
-    options.linkPath = dir.filePath(QStringLiteral("panel"));
+    options.linkPath = dir.filePath(u"panel"_s);
     QVERIFY(writeBytes(options.linkPath, {}));
     PanelServer refused(testInstallation(), options);
     QString error;
@@ -276,12 +247,11 @@ void TestPanelSim::lifetime()
 void TestPanelSim::command()
 {
     QTemporaryDir dir;
-    const QString link = dir.filePath(QStringLiteral("panel"));
-    const QString path = dir.filePath(QStringLiteral("installation.json"));
+    const QString link = dir.filePath(u"panel"_s);
+    const QString path = dir.filePath(u"installation.json"_s);
     const auto start = [&](const QByteArray &json, QProcess &process, QStringList arguments = {}) {
         QVERIFY(writeBytes(path, json));
-        process.start(QStringLiteral(PANELSIM_PATH),
-                      arguments << QStringLiteral("--installation") << path);
+        process.start(QStringLiteral(PANELSIM_PATH), arguments << u"--installation"_s << path);
     };
 
     // A bad installation is named on standard error and stops the command with exit code 2.
@@ -292,14 +262,12 @@ void TestPanelSim::command()
     QVERIFY(rejected.readAllStandardOutput().isEmpty());
     QVERIFY(rejected.readAllStandardError().contains("loops.1.sensors.120"));
 
-    // Every reply drawn as one for the next address: asked for 2/6, the module at 2/7 answers.
-    // A link left behind by an earlier run is replaced.
-    QVERIFY(QFile::link(QStringLiteral("/dev/null"), link));
+    // Replies as for the next address: 2/6 answered by 2/7. A link left behind is replaced.
+    QVERIFY(QFile::link(u"/dev/null"_s, link));
     QProcess process;
     start(R"({"loops": {"2": {"modules": {"7": {"analogue": 123, "current": 45}}}}})", process,
-          {QStringLiteral("--link"), link, QStringLiteral("--reply-delay-ms"), QStringLiteral("0"),
-           QStringLiteral("--delivery"), QStringLiteral("halves"),
-           QStringLiteral("--other-address"), QStringLiteral("1")});
+          {u"--link"_s, link, u"--reply-delay-ms"_s, u"0"_s, u"--delivery"_s, u"halves"_s,
+           u"--other-address"_s, u"1"_s});
     for (QDeadlineTimer deadline(ReadTimeoutMs); !process.canReadLine() && !deadline.hasExpired();)
         process.waitForReadyRead(100);
     const QString line = QString::fromUtf8(process.readLine()).trimmed();

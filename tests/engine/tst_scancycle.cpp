@@ -1,12 +1,15 @@
 // The scan cycle against the simulator's responder in the same process: the order of the
-// requests, what is stored, counted and painted, and what happens to missing, bad and
-// misdirected replies.
+// requests, what is stored, counted and painted, and missing, bad and misdirected replies; and
+// what listens to the exchange without touching it: the counters and the traffic log.
+#include "link/TrafficLog.h"
+#include "scan/CommunicationCounters.h"
 #include "tests/support/EngineBench.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
 using namespace testloop;
+using namespace Qt::StringLiterals;
 using namespace testsupport;
 using C = ButtonColour;
 using Kind = ExchangeEvent::Kind;
@@ -17,39 +20,33 @@ class TestScanCycle : public QObject
 {
     Q_OBJECT
 private slots:
-    void sensorPass();
-    void modulePass();
+    void passesAndVerification();
     void badRepliesAskTheSameAddressAgain_data();
     void badRepliesAskTheSameAddressAgain();
     void fourTimeoutsInARowShowTheMessageOnce();
-    void stopDuringThePauseCancelsTheRequest();
+    void startEndsWithoutAsking();
     void testMode();
-    void testModeWithNothingActivated();
-    void portThatCannotBeOpenedStopsTheStart();
     void clickStartsTheRetriesAfresh();
     void lockDuringAScanAsksTheSameAddressAgain();
-    void verificationFromScannedStatistics();
+    void countersPerAddress();
+    void trafficLines();
+    void trafficIsBounded();
+    void scanSummary();
 };
 
-// One pass over loop 1 with the default settings: every address in turn, the faulty sensor
-// asked FaultRetries (3) times, then address 1 again.
-void TestScanCycle::sensorPass()
+// A pass over loop 1 (the faulty sensor asked 3 times), its verification, a pass over modules.
+void TestScanCycle::passesAndVerification()
 {
     EngineBench b;
     b.cycle.start();
     QVERIFY(b.scanFor(102));
     QCOMPARE(b.asked(),
              addresses(1, 1, 6) + words("1.06 1.06") + addresses(1, 7, 99) + words("1.01"));
-
-    // One button of each colour; the evaluation's boundaries are its own test's.
-    QCOMPARE(b.grid.at(2).colour, C::Green);
+    // The evaluation's boundaries are its own test's: here, stored value and thresholds used.
+    QCOMPARE(b.grid.at(3).caption, u"N 3\nVA300\n[15] "_s);
     QCOMPARE(b.grid.at(3).colour, C::Yellow);
-    QCOMPARE(b.grid.at(6).colour, C::Red);
-    QCOMPARE(b.grid.at(7).colour, C::White);
-    QCOMPARE(b.grid.at(3).caption, QStringLiteral("N 3\nVA300\n[15] "));
-    QCOMPARE(b.grid.at(7).caption, QStringLiteral("N 7\nVA500\n[42] X2"));
+    QCOMPARE(b.grid.at(7).caption, u"N 7\nVA500\n[42] X2"_s);
     QCOMPARE(b.grid.at(6).captions.mid(0, 5), words("X + X + X"));
-
     const LoopData &d = *b.data;
     QCOMPARE(d.OkCount.at(2, 1), qint16(1));
     QCOMPARE(d.OutOfRangeCount.at(3, 1), qint16(1));
@@ -61,23 +58,30 @@ void TestScanCycle::sensorPass()
     QCOMPARE(d.SensorAnalogue.at(1, 2), qint16(0)); // loop 2 untouched
     QCOMPARE(b.eventCount(Kind::ReRead), 2);
     QCOMPARE(b.cycle.retryCount(), 0);
-}
 
-void TestScanCycle::modulePass()
-{
-    EngineBench b;
+    b.prompts.answers = {false}; // the verification goes on whatever the answer
+    b.cycle.verifyInstallation();
+    QCOMPARE(b.prompts.questions, QStringList {u"Stop|Fermare la comunicazione?"_s});
+    QCOMPARE(b.grid.at(1).caption, u"N° 1\n 100%\n 0%\n 0%"_s);
+    QCOMPARE(b.grid.at(6).caption, u"N° 6\n 0%\n 0%\n 100%"_s);
+    QCOMPARE(b.grid.at(6).colour, C::Red);
+    QCOMPARE(b.grid.at(7).toolTip, u"N° 7 CONFLITTO INDIRIZZI"_s); // untouched
+
     b.cycle.setMode(ScanMode::Modules);
+    const FakeGrid::Button before = b.grid.at(1);
+    b.cycle.verifyInstallation(); // modules: nothing at all, not even the question
+    QCOMPARE(b.prompts.questions.size(), 1);
+    QCOMPARE(b.grid.at(1).caption, before.caption);
     b.cycle.start();
-    QVERIFY(b.scanFor(13));
-    QCOMPARE(b.link.requests().first(), QByteArray("(j006AQ1201)XZ"));
-    QCOMPARE(b.grid.at(11).toolTip, QStringLiteral("MODULO N° 11 LOOP 1 GUASTO"));
-    QCOMPARE(b.grid.at(12).caption, QStringLiteral("N 12\nVA600\n[30] X2"));
+    QVERIFY(b.scanFor(102 + 13));
+    QCOMPARE(b.link.requests().at(102), QByteArray("(j006AQ1201)XZ"));
+    QCOMPARE(b.grid.at(11).toolTip, u"MODULO N° 11 LOOP 1 GUASTO"_s);
+    QCOMPARE(b.grid.at(12).caption, u"N 12\nVA600\n[30] X2"_s);
     QCOMPARE(b.data->ModuleHistogram.at(600, 12, 1), qint16(1));
-    QCOMPARE(b.data->SensorReadCount.at(10, 1), qint16(0)); // modules are not counted
+    QCOMPARE(b.data->SensorReadCount.at(10, 1), qint16(1)); // modules are not counted
 }
 
-// The first request gets no reply of its own; what arrives instead is discarded, nothing of it
-// is stored, and the same address is asked again.
+// What arrives instead of the first reply is discarded, and the same address asked again.
 void TestScanCycle::badRepliesAskTheSameAddressAgain_data()
 {
     QTest::addColumn<QByteArray>("arrives");
@@ -98,7 +102,6 @@ void TestScanCycle::badRepliesAskTheSameAddressAgain()
     QFETCH(DiscardReason, reason);
     EngineBench b(shortTimings(50ms));
     b.link.queueFault(sim::Fault::Silence);
-    // Once the request is on the line and the cycle waits for its reply.
     b.atRequest(1, [&] {
         QMetaObject::invokeMethod(
             &b.link, [&] { b.link.arrive(arrives); }, Qt::QueuedConnection);
@@ -107,20 +110,15 @@ void TestScanCycle::badRepliesAskTheSameAddressAgain()
     QVERIFY(b.scanFor(3));
     QCOMPARE(b.asked(), words("1.01 1.01 1.02"));
     QCOMPARE(b.eventCount(Kind::ReplyDiscarded), 1);
-    const auto discarded = std::find_if(b.events.cbegin(), b.events.cend(), [](const auto &e) {
-        return e.kind == Kind::ReplyDiscarded;
-    });
-    QCOMPARE(discarded->reason, reason);
-    // Only the clean second reply was stored and counted.
+    QCOMPARE(std::ranges::find(b.events, Kind::ReplyDiscarded, &ExchangeEvent::kind)->reason,
+             reason);
     QCOMPARE(b.data->SensorAnalogue.at(1, 1), qint16(500));
     QCOMPARE(b.data->SensorHistogram.at(500, 1, 1), qint16(1));
     QCOMPARE(b.data->SensorReadCount.at(1, 1), qint16(1));
     QCOMPARE(b.data->SensorAnalogue.at(1, 2), qint16(0));
 }
 
-// Three time-outs at address 1, its reply, then four at address 2: the reply cleared the
-// count, so the message comes once, at the fourth time-out in a row, with the reply timer held
-// while it is open.
+// Three time-outs at 1, its reply, then four at 2: one message, at the fourth in a row.
 void TestScanCycle::fourTimeoutsInARowShowTheMessageOnce()
 {
     EngineBench b(shortTimings(20ms));
@@ -143,35 +141,46 @@ void TestScanCycle::fourTimeoutsInARowShowTheMessageOnce()
     QCOMPARE(b.grid.at(2).captions.mid(0, 8), words("X * X * X * X *"));
     QCOMPARE(b.prompts.messages.size(), 1);
     QCOMPARE(timedOutAtMessage, 7);
-    QCOMPARE(b.prompts.messages[0].text, QStringLiteral("(TimeOut)\rLa centrale non risponde..."));
-    QCOMPARE(b.prompts.messages[0].title, QStringLiteral("Anomalia"));
+    QCOMPARE(b.prompts.messages[0].text, u"(TimeOut)\rLa centrale non risponde..."_s);
+    QCOMPARE(b.prompts.messages[0].title, u"Anomalia"_s);
     QCOMPARE(b.prompts.messages[0].icon, Prompts::Icon::Critical);
     QCOMPARE(askedWhileOpen, 0); // the reply timer was held while the message was open
 }
 
-void TestScanCycle::stopDuringThePauseCancelsTheRequest()
+// Stopped in the first pause, or the port cannot be opened: nothing asked, no timer strikes.
+void TestScanCycle::startEndsWithoutAsking()
 {
-    Timings timings = shortTimings();
-    timings.requestPause = 50ms;
-    EngineBench b(timings);
-    b.cycle.start();
-    QCOMPARE(b.cycle.activity(), ScanCycle::Activity::Pausing);
-    QVERIFY(b.cycle.askToStop());
-    QTest::qWait(200);
-    QVERIFY(b.link.requests().isEmpty());
-    QCOMPARE(b.cycle.statusText(), QStringLiteral("Scansione fermata"));
+    for (const bool unplugged : {false, true}) {
+        Timings timings = shortTimings(20ms);
+        timings.requestPause = 50ms;
+        EngineBench b(timings);
+        QSignalSpy failed(&b.link, &Transport::portFailed);
+        if (unplugged)
+            b.link.unplug();
+        b.cycle.start();
+        QVERIFY(unplugged || b.cycle.askToStop());
+        QTest::qWait(200); // longer than the pause and a reply time-out
+        QCOMPARE(failed.count(), int(unplugged));
+        QCOMPARE(b.cycle.activity(), ScanCycle::Activity::Idle);
+        QCOMPARE(b.eventCount(Kind::TimedOut), 0);
+        QVERIFY(b.link.requests().isEmpty() && b.prompts.messages.isEmpty());
+        QCOMPARE(b.cycle.statusText(),
+                 unplugged ? u"Scansione fermata: porta seriale non disponibile"_s
+                           : u"Scansione fermata"_s);
+    }
 }
 
-// The first request always goes to address 1, left out or not, and waits the first time-out,
-// not the later one: with the later one a minute long, the request after its silence can only
-// come from the shorter wait. Then the addresses left out are skipped.
+// The first request goes to 1, left out or not, and waits the shorter first time-out (the later
+// is a minute); the others left out are skipped. On loop 2, nothing activated: nothing asked.
 void TestScanCycle::testMode()
 {
     Timings timings = shortTimings(60000ms);
     timings.firstReplyTimeout = 20ms;
     EngineBench b(timings);
-    for (int address = 1; address <= 5; ++address)
-        b.data->NotActivated.set(address, 1, 1);
+    for (int address = 1; address <= 99; ++address) {
+        b.data->NotActivated.set(address, 1, address <= 5);
+        b.data->NotActivated.set(address, 2, 1);
+    }
     b.link.queueFault(sim::Fault::Silence);
     b.cycle.setMode(ScanMode::SensorTest);
     b.cycle.start();
@@ -179,19 +188,10 @@ void TestScanCycle::testMode()
     QCOMPARE(b.asked(), words("1.01 1.06 1.07 1.08"));
     QCOMPARE(b.link.requests().first(), QByteArray("(j006TS1001)XZ"));
     QVERIFY(!b.grid.at(3).visible);
-    QCOMPARE(b.grid.at(6).caption, QStringLiteral("6\nFAIL !"));
-}
+    QCOMPARE(b.grid.at(6).caption, u"6\nFAIL !"_s);
 
-// Loop 2 with nothing activated: a test switched to it stops, and one started there never
-// asks the panel.
-void TestScanCycle::testModeWithNothingActivated()
-{
-    EngineBench b;
-    for (int address = 1; address <= 99; ++address)
-        b.data->NotActivated.set(address, 2, 1);
-    b.cycle.setMode(ScanMode::SensorTest);
     b.cycle.start();
-    QVERIFY(waitUntil([&] { return b.scanRequests() >= 2; }));
+    QVERIFY(waitUntil([&] { return b.scanRequests() >= 6; }));
     b.prompts.answers = {false}; // the redraw's stop question: keep going
     b.cycle.RefreshGrid(2);
     QVERIFY(waitUntil([&] { return b.cycle.activity() == ScanCycle::Activity::Idle; }));
@@ -202,28 +202,11 @@ void TestScanCycle::testModeWithNothingActivated()
     QCOMPARE(b.cycle.activity(), ScanCycle::Activity::Idle);
     QVERIFY(!b.link.isOpen());
     QCOMPARE(b.prompts.messages.size(), 2);
-    QCOMPARE(b.prompts.messages[1].text, QStringLiteral("nessun sensore attivato su questo loop"));
+    QCOMPARE(b.prompts.messages[1].text, u"nessun sensore attivato su questo loop"_s);
 }
 
-void TestScanCycle::portThatCannotBeOpenedStopsTheStart()
-{
-    EngineBench b(shortTimings(20ms));
-    b.link.unplug();
-    QSignalSpy failed(&b.link, &Transport::portFailed);
-    b.cycle.start();
-    QTest::qWait(100); // longer than a reply time-out: no timer may strike
-    QCOMPARE(failed.count(), 1);
-    QCOMPARE(b.cycle.activity(), ScanCycle::Activity::Idle);
-    QCOMPARE(b.eventCount(Kind::TimedOut), 0);
-    QVERIFY(b.link.requests().isEmpty());
-    QVERIFY(b.prompts.messages.isEmpty()); // telling the user is the window's part
-    QCOMPARE(b.cycle.statusText(),
-             QStringLiteral("Scansione fermata: porta seriale non disponibile"));
-}
-
-// A click on the faulty sensor right after its first re-read was asked: the requests spent
-// on it before the click do not count. Of the FaultRetries (3) requests after it, the second
-// goes unanswered: a time-out spends one of them too.
+// A click on the faulty sensor after its first re-read starts its 3 requests afresh; the second
+// goes unanswered, and a time-out spends one of them too.
 void TestScanCycle::clickStartsTheRetriesAfresh()
 {
     EngineBench b(shortTimings(20ms));
@@ -261,27 +244,86 @@ void TestScanCycle::lockDuringAScanAsksTheSameAddressAgain()
     QCOMPARE(b.link.requests().last(), QByteArray("(j006PFS000)XZ"));
 }
 
-void TestScanCycle::verificationFromScannedStatistics()
+// Address 2 answered from the other loop, not at all, with noise, then cleanly; 6 read 3 times.
+void TestScanCycle::countersPerAddress()
 {
-    EngineBench b;
+    EngineBench b(shortTimings(20ms));
+    CommunicationCounters counters(b.link);
+    b.link.queueFault(sim::Fault::None);
+    b.link.queueFault(sim::Fault::OtherLoop);
+    b.link.queueFault(sim::Fault::Silence);
+    b.link.queueFault(sim::Fault::Garbage);
     b.cycle.start();
     QVERIFY(b.scanFor(12));
-    b.cycle.setMode(ScanMode::Modules);
-    const FakeGrid::Button before = b.grid.at(1);
-    b.cycle.verifyInstallation(); // modules: nothing at all, not even the question
-    QVERIFY(b.prompts.questions.isEmpty());
-    QCOMPARE(b.grid.at(1).caption, before.caption);
 
-    b.cycle.setMode(ScanMode::Sensors);
-    b.prompts.answers = {false}; // the verification goes on whatever the answer
-    b.cycle.verifyInstallation();
-    QCOMPARE(b.prompts.questions, QStringList {QStringLiteral("Stop|Fermare la comunicazione?")});
-    // The verdicts themselves are the verification's own test; here, that they come from the
-    // scanned statistics of each address.
-    QCOMPARE(b.grid.at(1).caption, QStringLiteral("N° 1\n 100%\n 0%\n 0%"));
-    QCOMPARE(b.grid.at(6).caption, QStringLiteral("N° 6\n 0%\n 0%\n 100%"));
-    QCOMPARE(b.grid.at(6).colour, C::Red);
-    QCOMPARE(b.grid.at(7).toolTip, QStringLiteral("N° 7 CONFLITTO INDIRIZZI")); // untouched
+    const AddressCounters &first = counters.at(1, 1);
+    QCOMPARE(first.requests, 1);
+    QCOMPARE(first.validReplies, 1);
+    QVERIFY(first.lastResponseMs >= 0 && first.meanResponseMs() == first.lastResponseMs);
+
+    const AddressCounters &second = counters.at(2, 1);
+    QCOMPARE(second.requests, 4);
+    QCOMPARE(second.validReplies, 1);
+    QCOMPARE(second.timeouts, 1);
+    QCOMPARE(second.discarded[std::size_t(DiscardReason::OtherLoop)], 1);
+    QCOMPARE(second.discarded[std::size_t(DiscardReason::Garbled)], 1);
+    QCOMPARE(second.validPercent(), 25.0);
+
+    const AddressCounters &faulty = counters.at(6, 1);
+    QCOMPARE(faulty.requests, 3);
+    QCOMPARE(faulty.validReplies, 3);
+    QCOMPARE(faulty.reReads, 2);
+
+    const AddressCounters total = counters.loopTotal(1);
+    QCOMPARE(total.requests, 12); // the last one went out as the scan stopped
+    QCOMPARE(total.validReplies, 8);
+    QCOMPARE(counters.at(1, 2).requests, 0);
+}
+
+void TestScanCycle::trafficLines()
+{
+    const auto line = [](Kind kind, const QByteArray &bytes = {}) {
+        ExchangeEvent event = ExchangeEvent::now(kind, {ExchangeTag::Kind::Scan, 1, 7});
+        event.bytes = bytes;
+        event.device = u"/dev/ttyUSB0"_s;
+        event.time = QDateTime(QDate(2026, 12, 6), QTime(14, 3, 22, 517));
+        const QString text = TrafficLog::format(event);
+        return text.isEmpty() || text.startsWith(u"14:03:22.517"_s) ? text.mid(12) : text;
+    };
+    QCOMPARE(line(Kind::ReplyIn, QByteArray("(j0\r\n\0\\\xe8", 8)),
+             u"  ←  (j0\\x0D\\x0A\\x00\\x5C\\xE8"_s);
+    QCOMPARE(line(Kind::TimedOut), u"  !  nessuna risposta in tempo (loop 1, indirizzo 7)"_s);
+    QCOMPARE(line(Kind::ReplyDiscarded, "(j00"), u"  ×  risposta scartata (non valida): (j00"_s);
+    QCOMPARE(line(Kind::LinkBack), u"     collegamento ripristinato su /dev/ttyUSB0"_s);
+    QVERIFY(line(Kind::ReplyAccepted).isEmpty()); // no line of its own
+}
+
+// A pass makes far more events than the log keeps: the oldest dropped and counted.
+void TestScanCycle::trafficIsBounded()
+{
+    EngineBench b;
+    TrafficLog log(b.link);
+    b.cycle.start();
+    QVERIFY(b.scanFor(2600)); // about four lines an exchange
+    QCOMPARE(log.size(), TrafficLog::Capacity);
+    QVERIFY(log.dropped() > 0);
+    QCOMPARE(log.recorded(), log.dropped() + quint64(log.size()));
+    QVERIFY(log.line(log.size() - 2).contains(u"  →  (j006AQ1"_s));
+    QVERIFY(log.line(log.size() - 1).endsWith(u"porta simulatore chiusa"_s));
+    log.clear();
+    QCOMPARE(log.size(), 0);
+    QCOMPARE(log.dropped(), quint64(0));
+}
+
+// The first pass, with its share of valid replies, is in tst_fieldtools.
+void TestScanCycle::scanSummary()
+{
+    AddressCounters total;
+    QCOMPARE(scanSummaryText(2, 7, 1, 0, total), u"Loop 2 · indirizzo 7/99 · giro 1"_s);
+    total.requests = total.validReplies = 300;
+    QCOMPARE(scanSummaryText(2, 7, 3, 53.94, total),
+             u"Loop 2 · indirizzo 7/99 · giro 3 · ultimo giro 53,9 s · risposte "
+             "valide 100,0 %"_s);
 }
 
 QTEST_GUILESS_MAIN(TestScanCycle)

@@ -26,16 +26,15 @@ Q_DECLARE_METATYPE(testloop::PortFailure::Reason)
 
 namespace {
 
-const QString Code = QStringLiteral("j00");
+const QString Code = u"j00"_s;
 
 QByteArray scanRequest(int address)
 {
-    return protocol::scanRequest(Code, QStringLiteral("1"), protocol::DeviceKind::Sensor,
+    return protocol::scanRequest(Code, u"1"_s, protocol::DeviceKind::Sensor,
                                  protocol::twoDigitAddress(address));
 }
 
-// Bytes waiting in the input queue of the terminal's device, seen through a descriptor of our
-// own: lets a test know a reply has reached the line before it reopens the port.
+// Bytes waiting in the input queue of the terminal's device, seen through a descriptor of our own.
 int bytesWaitingOn(const QString &device)
 {
     const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
@@ -69,25 +68,6 @@ struct Bench
     bool started = false;
 };
 
-// A link on a device of its own, with its failures recorded.
-struct LoneLink
-{
-    explicit LoneLink(const QString &device)
-        : failed(&link, &Transport::portFailed)
-    {
-        link.setPortOverride(device);
-    }
-
-    PortFailure::Reason reason() const
-    {
-        return failed.isEmpty() ? PortFailure::Reason::Other
-                                : failed.first().first().value<PortFailure>().reason;
-    }
-
-    SerialLink link;
-    QSignalSpy failed;
-};
-
 } // namespace
 
 class TestSerialLink : public QObject
@@ -96,18 +76,15 @@ class TestSerialLink : public QObject
 private slots:
     void replyTakenAtItsThreshold_data();
     void replyTakenAtItsThreshold();
-    void lateReplyIsNotTakenForTheNextOne();
+    void lateReplyThenPanelGoingAway();
     void failuresTyped_data();
     void failuresTyped();
-    void panelGoingAwayIsReportedOnce();
-    void portNames_data();
     void portNames();
     void whichDevice();
 };
 
-// The simulator writes each reply in the pieces its delivery asks for (paced: cut further at the
-// pace of a 9600-baud line); the link hands on one whole reply however it came. (Too few
-// characters are never handed on: the gathering is the transport's, tried in tst_scancycle.)
+// Each reply in the pieces its delivery asks for (writes 0: at the pace of a 9600-baud line) is
+// handed on once, whole. Too few characters: the transport's gathering, tried in tst_scancycle.
 void TestSerialLink::replyTakenAtItsThreshold_data()
 {
     QTest::addColumn<QByteArray>("request");
@@ -116,19 +93,19 @@ void TestSerialLink::replyTakenAtItsThreshold_data()
     QTest::addColumn<int>("writes"); // 0: paced
     QTest::addColumn<int>("length");
     using namespace protocol;
-    const QByteArray download = downloadRequest(Code, QStringLiteral("S"), QStringLiteral("1"), 3);
+    const QByteArray download = downloadRequest(Code, u"S"_s, u"1"_s, 3);
     const auto row = [](const char *name, const QByteArray &request, int threshold,
                         sim::Delivery delivery, int writes, int length) {
         QTest::newRow(name) << request << threshold << delivery << writes << length;
     };
     row("scan, whole", scanRequest(3), ScanReplyLength, sim::Delivery::Whole, 1, ScanReplyLength);
-    row("test, in halves", testRequest(Code, QStringLiteral("1"), QStringLiteral("03")),
-        TestReplyLength, sim::Delivery::Halves, 2, TestReplyLength);
+    row("test, in halves", testRequest(Code, u"1"_s, u"03"_s), TestReplyLength,
+        sim::Delivery::Halves, 2, TestReplyLength);
     row("download, byte by byte", download, DownloadReplyLength, sim::Delivery::ByteByByte,
         DownloadReplyLength, DownloadReplyLength);
     row("download, halves, paced", download, DownloadReplyLength, sim::Delivery::Halves, 0,
         DownloadReplyLength);
-    // The characters that arrived with the ones that crossed the threshold are the reply's too.
+    // What arrived with the characters that crossed the threshold is the reply's too.
     row("scan, threshold below its length", scanRequest(3), TestReplyLength, sim::Delivery::Whole,
         1, ScanReplyLength);
 }
@@ -158,8 +135,6 @@ void TestSerialLink::replyTakenAtItsThreshold()
     QVERIFY(bench.link.isOpen());
     QTRY_COMPARE_WITH_TIMEOUT(bench.replies.size(), 1, 5000);
     QVERIFY(sent.count() == 1 || sent.wait(5000));
-
-    // Handed on exactly once, whole.
     QCOMPARE(bench.replies[0], sent.first().first().toByteArray());
     QCOMPARE(bench.replies[0].size(), length);
     if (writes > 0)
@@ -171,7 +146,8 @@ void TestSerialLink::replyTakenAtItsThreshold()
     QCOMPARE(events, (QList<K> {K::PortOpened, K::RequestOut, K::ReplyIn}));
 }
 
-void TestSerialLink::lateReplyIsNotTakenForTheNextOne()
+// A late reply is not taken for the next one; a panel that goes away is told once.
+void TestSerialLink::lateReplyThenPanelGoingAway()
 {
     sim::ServerOptions options;
     options.lateDelay = 100ms;
@@ -186,7 +162,6 @@ void TestSerialLink::lateReplyIsNotTakenForTheNextOne()
     QVERIFY(received.wait(5000));
     bench.link.close(); // the reply timer struck
     QVERIFY(sent.wait(5000));
-    // The late reply now sits in the closed port's input.
     QTRY_COMPARE_WITH_TIMEOUT(bytesWaitingOn(bench.server.devicePath()), protocol::ScanReplyLength,
                               5000);
 
@@ -194,15 +169,28 @@ void TestSerialLink::lateReplyIsNotTakenForTheNextOne()
     QTRY_COMPARE_WITH_TIMEOUT(sent.count(), 2, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(!bench.replies.isEmpty(), 5000);
     QTest::qWait(50);
-    // One reply handed on, and it is the one for address 2.
     QCOMPARE(bench.replies.size(), 1);
     QCOMPARE(bench.replies[0].size(), protocol::ScanReplyLength);
     QCOMPARE(protocol::decodeScanReply(protocol::replyText(bench.replies[0])).address, 2.0);
+
+    // The panel side disappears while a reply is awaited: closed before anyone is told, once.
+    const QString device = bench.server.devicePath();
+    bench.server.queueFault(sim::Fault::Silence);
+    QSignalSpy lost(&bench.link, &Transport::linkLost);
+    bool openWhenLost = true;
+    connect(&bench.link, &Transport::linkLost, this, [&] { openWhenLost = bench.link.isOpen(); });
+    QVERIFY(bench.link.send(scanRequest(6)));
+    QTRY_COMPARE_WITH_TIMEOUT(received.count(), 3, 5000);
+    bench.server.stop();
+    QVERIFY(lost.wait(5000));
+    QVERIFY(!openWhenLost);
+    QTest::qWait(300);
+    QCOMPARE(lost.count(), 1);
+    QCOMPARE(lost.first().first().value<PortFailure>().device, device);
 }
 
-// A port that cannot be opened is one portFailed() naming the device, typed by its reason, with
-// nothing sent; the window's message for it names the device and the remedy. Exclusive access
-// and permissions bind only an unprivileged user: scripts/test runs those rows as one.
+// One portFailed() naming the device, typed by its reason, nothing sent; the window's message
+// names the device and the remedy. Two rows bind only an unprivileged user (scripts/test).
 void TestSerialLink::failuresTyped_data()
 {
     QTest::addColumn<QString>("how");
@@ -240,76 +228,39 @@ void TestSerialLink::failuresTyped()
         QFile file(device);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.setPermissions({}));
     }
-    LoneLink lone(device);
-    const bool sent = lone.link.send(scanRequest(1));
+    SerialLink lone;
+    lone.setPortOverride(device);
+    QSignalSpy failed(&lone, &Transport::portFailed);
+    const bool sent = lone.send(scanRequest(1));
     if (holder >= 0) {
         ::ioctl(holder, TIOCNXCL);
         ::close(holder);
     }
-    QVERIFY(!sent && !lone.link.isOpen());
-    QCOMPARE(lone.failed.count(), 1);
-    QCOMPARE(lone.reason(), reason);
-    const PortFailure failure = lone.failed.first().first().value<PortFailure>();
+    QVERIFY(!sent && !lone.isOpen());
+    QCOMPARE(failed.count(), 1);
+    const PortFailure failure = failed.first().first().value<PortFailure>();
+    QCOMPARE(failure.reason, reason);
     QCOMPARE(failure.device, device);
     QVERIFY(bench.server.requests().isEmpty());
     const QString text = portFailureMessage(failure);
     QVERIFY2(text.contains(device) && text.contains(remedy), qPrintable(text));
 }
 
-void TestSerialLink::panelGoingAwayIsReportedOnce()
-{
-    Bench bench;
-    QVERIFY(bench.started);
-    const QString device = bench.server.devicePath();
-    bench.server.queueFault(sim::Fault::Silence);
-    QSignalSpy received(&bench.server, &sim::PanelServer::requestReceived);
-    QSignalSpy lost(&bench.link, &Transport::linkLost);
-    bool openWhenLost = true;
-    connect(&bench.link, &Transport::linkLost, this, [&] { openWhenLost = bench.link.isOpen(); });
-
-    bench.link.setReceiveThreshold(protocol::ScanReplyLength);
-    QVERIFY(bench.link.send(scanRequest(6)));
-    QVERIFY(received.wait(5000));
-    bench.server.stop(); // the panel side of the line disappears
-
-    QVERIFY(lost.wait(5000));
-    // Closed before anyone is told, then told once, however long the events keep coming.
-    QVERIFY(!openWhenLost);
-    QTest::qWait(300);
-    QCOMPARE(lost.count(), 1);
-    QCOMPARE(lost.first().first().value<PortFailure>().device, device);
-}
-
-void TestSerialLink::portNames_data()
-{
-    QTest::addColumn<int>("comPort");
-    QTest::addColumn<QString>("override");
-    QTest::addColumn<QStringList>("existing");
-    QTest::addColumn<QString>("expected");
-    const auto row = [](const char *name, int comPort, const char *override, const char *existing,
-                        const char *expected) {
-        QTest::newRow(name) << comPort << QString::fromLatin1(override)
-                            << QString::fromLatin1(existing).split(u' ', Qt::SkipEmptyParts)
-                            << QString::fromLatin1(expected);
-    };
-    row("override wins", 2, "/dev/pts/7", "/dev/ttyUSB1", "/dev/pts/7");
-    row("USB adapter first", 1, "", "/dev/ttyUSB0 /dev/ttyS0", "/dev/ttyUSB0");
-    row("ACM before serial", 2, "", "/dev/ttyACM1 /dev/ttyS1", "/dev/ttyACM1");
-    row("built-in serial", 3, "", "/dev/ttyS2", "/dev/ttyS2");
-    row("nothing present names the USB device", 1, "", "", "/dev/ttyUSB0");
-}
-
 void TestSerialLink::portNames()
 {
-    QFETCH(int, comPort);
-    QFETCH(QString, override);
-    QFETCH(QStringList, existing);
-    auto exists = [&](const QString &path) { return existing.contains(path); };
-    QTEST(resolvePortName(comPort, override, exists), "expected");
+    const auto resolved = [](int comPort, const QString &override, const char *existing = "") {
+        const QStringList present = QString::fromLatin1(existing).split(u' ');
+        return resolvePortName(comPort, override,
+                               [&](const QString &p) { return present.contains(p); });
+    };
+    QCOMPARE(resolved(2, u"/dev/pts/7"_s, "/dev/ttyUSB1"), u"/dev/pts/7"_s);
+    QCOMPARE(resolved(1, {}, "/dev/ttyUSB0 /dev/ttyS0"), u"/dev/ttyUSB0"_s);
+    QCOMPARE(resolved(2, {}, "/dev/ttyACM1 /dev/ttyS1"), u"/dev/ttyACM1"_s);
+    QCOMPARE(resolved(3, {}, "/dev/ttyS2"), u"/dev/ttyS2"_s);
+    QCOMPARE(resolved(1, {}), u"/dev/ttyUSB0"_s); // nothing present: the USB adapter's name
 }
 
-// The port number changes only while the port is closed. The device chosen in the
-// configuration serves instead of the port number's; the command line's wins over both.
+// The port number changes only while closed; command line's device, then chosen, then number's.
 void TestSerialLink::whichDevice()
 {
     Bench bench;

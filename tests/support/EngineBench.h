@@ -1,6 +1,6 @@
 #pragma once
 // The scan cycle and the download against the simulator's responder in the same process, with
-// short waits and a recording grid and prompts. Every exchange event is kept.
+// short waits, a recording grid and prompts, and every exchange event kept.
 #include "link/PanelProtocol.h"
 #include "loopdata/LoopTables.h"
 #include "loopdata/SharedState.h"
@@ -23,8 +23,7 @@ using namespace std::chrono_literals;
 
 inline constexpr int Patience = 30000; // ms; only a broken exchange ever waits this long
 
-// Runs the event loop until done() holds or the patience runs out. Unlike QTRY_* and
-// qWaitFor, it never sleeps between looks, so the exchange runs at full speed meanwhile.
+// Unlike QTRY_* and qWaitFor, never sleeps between looks: the exchange runs at full speed.
 inline bool waitUntil(const std::function<bool()> &done, int patience = Patience)
 {
     if (done())
@@ -41,25 +40,27 @@ inline bool waitUntil(const std::function<bool()> &done, int patience = Patience
     return done();
 }
 
-// Waits short enough for a pass over a loop to take a moment; the time-outs stay long enough
-// that no reply is ever taken for missing on a loaded machine.
+// No pauses; time-outs long enough that no reply is taken for missing on a loaded machine.
 inline testloop::Timings shortTimings(std::chrono::milliseconds replyTimeout = 5000ms)
 {
     testloop::Timings t;
-    t.requestPause = 0ms;
-    t.firstReplyTimeout = replyTimeout;
-    t.replyTimeout = replyTimeout;
-    t.downloadResend = replyTimeout;
-    t.downloadStartWait = 0ms;
+    t.requestPause = t.downloadStartWait = 0ms;
+    t.firstReplyTimeout = t.replyTimeout = t.downloadResend = replyTimeout;
     return t;
 }
 
-struct EngineBench
+// On the responder by default; on any other transport made without arguments.
+template<typename Link = testloop::sim::ResponderTransport> struct BasicEngineBench
 {
-    explicit EngineBench(testloop::Timings timings = shortTimings(),
-                         testloop::sim::ServerOptions options = {})
+    explicit BasicEngineBench(testloop::Timings timings = shortTimings(),
+                              [[maybe_unused]] testloop::sim::ServerOptions options = {})
         : data(std::make_unique<testloop::LoopData>())
-        , link(testInstallation(), options)
+        , link([&] {
+            if constexpr (std::is_same_v<Link, testloop::sim::ResponderTransport>)
+                return Link(testInstallation(), options);
+            else
+                return Link();
+        }())
         , cycle(shared, *data, link, grid, prompts, timings)
         , download(shared, *data, link, cycle, prompts, timings)
     {
@@ -80,16 +81,14 @@ struct EngineBench
         return list;
     }
 
-    // Scan or test requests sent so far.
-    qsizetype scanRequests() const
+    qsizetype scanRequests() const // scan or test requests sent so far
     {
-        return std::count_if(
-            link.requests().cbegin(), link.requests().cend(),
-            [](const QByteArray &r) { return r.contains("6AQ") || r.contains("6TS"); });
+        return std::ranges::count_if(link.requests(), [](const QByteArray &r) {
+            return r.contains("6AQ") || r.contains("6TS");
+        });
     }
 
-    // Runs the cycle until count scan or test requests have been sent and stops it as the
-    // last one goes out, so that its reply is lost on the closed port.
+    // Stops the cycle as the count-th scan or test request goes out: its reply is lost.
     bool scanFor(qsizetype count)
     {
         const auto halting
@@ -102,7 +101,6 @@ struct EngineBench
         const bool reached = waitUntil([&] { return scanRequests() >= count; });
         QObject::disconnect(halting);
         cycle.halt();
-        // The reply to the last request, lost on the closed port, is out of the way.
         return reached && waitUntil([&] { return link.repliesUnderWay() == 0; });
     }
 
@@ -119,19 +117,19 @@ struct EngineBench
 
     qsizetype eventCount(testloop::ExchangeEvent::Kind kind) const
     {
-        return std::count_if(events.cbegin(), events.cend(),
-                             [kind](const testloop::ExchangeEvent &e) { return e.kind == kind; });
+        return std::ranges::count(events, kind, &testloop::ExchangeEvent::kind);
     }
 
     testloop::SharedState shared;
     std::unique_ptr<testloop::LoopData> data;
     FakeGrid grid;
     FakePrompts prompts;
-    testloop::sim::ResponderTransport link;
+    Link link;
     testloop::ScanCycle cycle;
     testloop::ConfigurationDownload download;
     QList<testloop::ExchangeEvent> events;
 };
+using EngineBench = BasicEngineBench<>;
 
 // The words of a text, as "1.01 1.01 1.02" for a list of requests.
 inline QStringList words(const char *text)
@@ -139,12 +137,12 @@ inline QStringList words(const char *text)
     return QString::fromLatin1(text).split(u' ', Qt::SkipEmptyParts);
 }
 
-// "1.01" .. for the addresses from..to of a loop.
-inline QStringList addresses(int loop, int from, int to)
+// "1.01" .. for the addresses from..to of a loop, as asked() gives them ("1.001" downloading).
+inline QStringList addresses(int loop, int from, int to, int digits = 2)
 {
     QStringList list;
     for (int a = from; a <= to; ++a)
-        list.append(QStringLiteral("%1.%2").arg(loop).arg(a, 2, 10, QLatin1Char('0')));
+        list.append(QStringLiteral("%1.%2").arg(loop).arg(a, digits, 10, QLatin1Char('0')));
     return list;
 }
 

@@ -11,10 +11,11 @@
 class FakeGrid : public testloop::DeviceGrid
 {
 public:
+    using Colour = testloop::ButtonColour;
     struct Button
     {
         QString caption;
-        testloop::ButtonColour colour = testloop::ButtonColour::ButtonFace;
+        Colour colour = Colour::ButtonFace;
         QString toolTip;
         bool visible = true;
         bool marked = false;
@@ -23,39 +24,22 @@ public:
 
     void setCaption(int address, const QString &caption) override
     {
-        if (Button *b = button(address)) {
-            b->caption = caption;
-            b->captions.append(caption);
-        }
+        button(address).caption = caption;
+        button(address).captions.append(caption);
     }
-    void setColour(int address, testloop::ButtonColour colour) override
-    {
-        if (Button *b = button(address))
-            b->colour = colour;
-    }
-    void setToolTip(int address, const QString &toolTip) override
-    {
-        if (Button *b = button(address))
-            b->toolTip = toolTip;
-    }
-    void setVisible(int address, bool visible) override
-    {
-        if (Button *b = button(address))
-            b->visible = visible;
-    }
-    void setMarked(int address, bool marked) override
-    {
-        if (Button *b = button(address))
-            b->marked = marked;
-    }
+    void setColour(int address, Colour colour) override { button(address).colour = colour; }
+    void setToolTip(int address, const QString &text) override { button(address).toolTip = text; }
+    void setVisible(int address, bool visible) override { button(address).visible = visible; }
+    void setMarked(int address, bool marked) override { button(address).marked = marked; }
 
     const Button &at(int address) const { return buttons[std::size_t(address - 1)]; }
 
     std::array<Button, 99> buttons;
+    Button outside; // whatever is painted beyond 1..99
 
 private:
-    Button *button(int address)
+    Button &button(int address)
     {
-        return address >= 1 && address <= 99 ? &buttons[std::size_t(address - 1)] : nullptr;
+        return address >= 1 && address <= 99 ? buttons[std::size_t(address - 1)] : outside;
     }
 };

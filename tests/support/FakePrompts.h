@@ -13,8 +13,7 @@ class FakePrompts : public testloop::Prompts
 public:
     struct Message
     {
-        QString text;
-        QString title;
+        QString text, title;
         Icon icon;
     };
 
@@ -33,9 +32,7 @@ public:
     std::optional<QString> askText(const QString &text, const QString &) override
     {
         questions.append(text);
-        if (typed.isEmpty())
-            return std::nullopt;
-        return typed.takeFirst();
+        return typed.isEmpty() ? std::nullopt : std::optional(typed.takeFirst());
     }
 
     QList<Message> messages;

@@ -21,9 +21,8 @@ inline QByteArray readBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-// Runs write() with files limited to maxBytes (0: no limit), so that a write past it fails.
-// Unlike permission bits, a size limit also holds for root. Nothing may be checked (or logged)
-// inside write(); false when the limit could not be set or lifted again.
+// Runs write() with files limited to maxBytes (0: none): unlike permission bits, binds root too.
+// Nothing may be checked or logged inside write(); false when the limit was not set or lifted.
 template<typename Write> bool withFileSizeLimit(unsigned long maxBytes, Write write)
 {
     rlimit saved {};

@@ -1,5 +1,5 @@
 // The configuration dialog: controls, opening, settings changed at once, OK, passwords and
-// bars. The rules of the checks, codes and bar sizes are tst_thresholdchecks'.
+// bars. The rules of the checks, codes and bar sizes are tst_configfile's.
 #include "config/ConfigurationFile.h"
 #include "config/ThresholdBars.h"
 #include "loopdata/SharedState.h"

@@ -1,12 +1,17 @@
+// TestLoop.ini read, saved and refused: the settings in force and every problem reported; the
+// threshold checks run by the configuration dialog's OK, its bars and the board codes it refuses.
+#include "config/BoardCodeCheck.h"
 #include "config/ConfigurationFile.h"
+#include "config/ThresholdBars.h"
+#include "config/ThresholdChecks.h"
 #include "tests/support/Files.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace testloop;
+using namespace Qt::StringLiterals;
 using namespace testfiles;
 
 namespace {
@@ -19,6 +24,7 @@ const QList<QByteArray> First
     = {" 4 ", "jba", " 5 ", " 210 ", " 1600 ", " 410 ", " 220 ", " 2600 ", " 420 "};
 const QList<QByteArray> Second
     = {" 2 ", "jb2", " 6 ", " 230 ", " 1700 ", " 430 ", " 240 ", " 2700 ", " 440 "};
+const QByteArray Directory = "<a directory in the file's place>"; // unreadable, even by root
 
 QByteArray crlf(const QList<QByteArray> &lines)
 {
@@ -28,7 +34,6 @@ QByteArray crlf(const QList<QByteArray> &lines)
     return bytes;
 }
 
-// A record with one line replaced.
 QList<QByteArray> with(QList<QByteArray> lines, int index, const QByteArray &line)
 {
     lines[index] = line;
@@ -40,6 +45,31 @@ Settings firstSettings()
     return parseConfiguration(crlf(First)).settings;
 }
 
+// Sensor thresholds 100/500/2000, module thresholds 150/600/2500, in check order.
+const QString Old = u"100,500,2000,150,600,2500"_s;
+
+// Port 3, code "jbd", 12 requests, then GSMax, VaSMin, VaSMax, GMMax, VaMMin, VaMMax.
+Settings stored(qint16 moduleUpper = 2500)
+{
+    return {3, u"jbd"_s, 12, 100, 500, 2000, 150, 600, moduleUpper};
+}
+
+// Port, code, request count, then the thresholds in check order.
+QString settingsText(const Settings &s)
+{
+    QStringList v {QString::number(s.ComPort), s.BoardCode, QString::number(s.FaultRetries)};
+    for (const qint16 t : {s.GSMax, s.VaSMin, s.VaSMax, s.GMMax, s.VaMMin, s.VaMMax})
+        v.append(QString::number(t));
+    return v.join(u',');
+}
+
+ThresholdTexts texts(const QString &six)
+{
+    ThresholdTexts result;
+    std::ranges::copy(six.split(u','), result.begin());
+    return result;
+}
+
 } // namespace
 
 class TestConfigurationFile : public QObject
@@ -49,10 +79,14 @@ class TestConfigurationFile : public QObject
 private slots:
     void read_data();
     void read();
-    void unreadableFile();
     void saveConfiguration_data();
     void saveConfiguration();
     void defaultPathIsCurrentDirectory();
+    void thresholdChecks_data();
+    void thresholdChecks();
+    void failureNamesBoxAndRestoredText();
+    void bars();
+    void boardCodes();
 };
 
 void TestConfigurationFile::read_data()
@@ -66,7 +100,6 @@ void TestConfigurationFile::read_data()
     };
     const auto problem = [](const char16_t *text) { return QStringList(QString::fromUtf16(text)); };
 
-    // Saved bytes read back and saved again unchanged.
     row("print form", crlf(First), First);
     row("negative, zero, 16-bit limits taken unchanged, Latin-1",
         crlf({" 0 ", "j\xe8 ", "-5 ", "-32768 ", " 32767 ", " 400 ", " 200 ", " 2500 ", " 400 "}),
@@ -99,23 +132,20 @@ void TestConfigurationFile::read_data()
         problem(u"TestLoop.ini è incompleto: mancano i valori delle righe da 5 a 9;"));
     row("8 lines and a blank one", crlf(First.mid(0, 8) + QList<QByteArray> {" "}),
         First.mid(0, 8) + DefaultLines.mid(8),
-        problem(u"TestLoop.ini è incompleto: manca il valore della riga 9 (limite inferiore "
-                u"moduli); si usa il valore predefinito 400."));
+        problem(u"incompleto: manca il valore della riga 9 (limite inferiore moduli); si usa"));
     row("empty file", "", DefaultLines,
-        problem(u"TestLoop.ini non contiene alcun valore; si usano i valori predefiniti: porta "
-                u"seriale 1, codice scheda j00, numero di chiamate se guasto 3, "));
-
+        problem(u"TestLoop.ini non contiene alcun valore; si usano i valori predefiniti: "));
     row("missing file", QByteArray(), DefaultLines,
         problem(u"Il file di configurazione TestLoop.ini non è stato trovato in %1. Si usano i "
                 u"valori predefiniti: porta seriale 1, codice scheda j00, "));
+    row("unreadable file", Directory, DefaultLines,
+        problem(u"Il file di configurazione %1/TestLoop.ini non può essere letto ("));
 
     // A trailing incomplete record is ignored and reported.
     row("one line after a record", crlf(First + QList<QByteArray> {" 9 "}), First,
         problem(u"TestLoop.ini, riga 10: valori in più che non formano una configurazione "));
 }
 
-// Read through LoadConfiguration: the settings in force, every problem on its own, and the
-// file left as it was.
 void TestConfigurationFile::read()
 {
     QFETCH(QByteArray, bytes);
@@ -124,32 +154,20 @@ void TestConfigurationFile::read()
 
     QTemporaryDir dir;
     const QString path = dir.filePath(ConfigurationFileName);
-    if (!bytes.isNull())
+    if (bytes == Directory)
+        QVERIFY(QDir(dir.path()).mkdir(ConfigurationFileName));
+    else if (!bytes.isNull())
         QVERIFY(writeBytes(path, bytes));
     const ConfigurationRead read = LoadConfiguration(path);
+    QCOMPARE(read.found, !bytes.isNull() && bytes != Directory);
     QCOMPARE(formatConfiguration(read.settings), crlf(expected));
     QCOMPARE(read.problems.size(), problems.size());
     for (qsizetype i = 0; i < problems.size(); ++i) {
         const QString text
-            = QString(problems[i])
-                  .replace(QStringLiteral("%1"), QDir::toNativeSeparators(dir.path()));
+            = QString(problems[i]).replace(u"%1"_s, QDir::toNativeSeparators(dir.path()));
         QVERIFY2(read.problems[i].contains(text), qPrintable(read.problems[i]));
     }
-    QCOMPARE(readBytes(path), bytes.isNull() ? QByteArray("<unreadable>") : bytes);
-}
-
-void TestConfigurationFile::unreadableFile()
-{
-    // A directory in the file's place cannot be read, even by root.
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir(ConfigurationFileName));
-    const QString path = dir.filePath(ConfigurationFileName);
-    const ConfigurationRead read = LoadConfiguration(path);
-    QVERIFY(!read.found && read.settings == Settings());
-    QCOMPARE(read.problems.size(), 1);
-    QVERIFY2(read.problems[0].startsWith(
-                 QStringLiteral("Il file di configurazione %1 non può essere letto (").arg(path)),
-             qPrintable(read.problems[0]));
+    QCOMPARE(readBytes(path), bytes.isNull() || bytes == Directory ? "<unreadable>" : bytes);
 }
 
 void TestConfigurationFile::saveConfiguration_data()
@@ -159,13 +177,11 @@ void TestConfigurationFile::saveConfiguration_data()
     QTest::addColumn<QString>("failure"); // the start of the message; empty: saved
     QTest::newRow("over a previous file") << ConfigurationFileName << 0 << QString();
     QTest::newRow("into a missing directory")
-        << QStringLiteral("missing/TestLoop.ini") << 0
-        << QStringLiteral("La configurazione non è stata salvata: impossibile creare il file %1 (");
-    // A file size limit makes the write itself fail, and unlike permission bits it also holds
-    // for root.
+        << u"missing/TestLoop.ini"_s << 0
+        << u"La configurazione non è stata salvata: impossibile creare il file %1 ("_s;
     QTest::newRow("write fails") << ConfigurationFileName << 8
-                                 << QStringLiteral("La configurazione non è stata salvata: "
-                                                   "impossibile scrivere il file %1 (");
+                                 << u"La configurazione non è stata salvata: "
+                                    "impossibile scrivere il file %1 ("_s;
 }
 
 void TestConfigurationFile::saveConfiguration()
@@ -200,6 +216,96 @@ void TestConfigurationFile::defaultPathIsCurrentDirectory()
     QDir::setCurrent(previous);
     QVERIFY(saved && loaded.settings == firstSettings() && loaded.problems.isEmpty());
     QCOMPARE(readBytes(dir.filePath(ConfigurationFileName)), crlf(First));
+}
+
+void TestConfigurationFile::thresholdChecks_data()
+{
+    QTest::addColumn<QString>("entered");
+    QTest::addColumn<QString>("failed"); // the boxes named by "Bad Range ..." in order
+    QTest::addColumn<QString>("boxesAfter");
+    QTest::addColumn<QString>("storedAfter");
+    // By default the boxes end as entered when all pass and as stored when any fails.
+    const auto row = [](const char *name, const QString &entered, const QString &failed,
+                        QString boxes = {}, QString stored = {}) {
+        if (boxes.isEmpty())
+            boxes = failed.isEmpty() ? entered : Old;
+        QTest::newRow(name) << entered << failed << boxes << (stored.isEmpty() ? boxes : stored);
+    };
+    row("unchanged", Old, {});
+    row("changes, equal values, 4000", u"50,700,4000,0,0,4000"_s, {});
+    // Compared as a real number: above 4000 though it would be stored as 4000.
+    row("upper 4000.4", u"100,500,4000.4,150,600,2500"_s, u"VaSmax"_s);
+    // Check 1 restores the fault threshold, check 2 then finds 100 > 50.
+    row("lower below fault", u"100,50,2000,150,600,2500"_s, u"GSMAX VaSmin"_s);
+    row("upper below lower", u"100,500,400,150,600,2500"_s, u"VaSmin VaSmax"_s);
+    // Lower 3000 passes against the entered 4500; the upper limit is then restored below it.
+    row("upper restored below new lower", u"100,3000,4500,150,600,2500"_s, u"VaSmax"_s,
+        u"100,3000,2000,150,600,2500"_s);
+    row("every check fails", u"9,1,9999,9,1,9999"_s, u"GSMAX VaSmin VaSmax GMMAX VaMmin VaMmax"_s);
+    row("leading number", u"abc,12x, 2000,150,600,2500"_s, {}, {}, u"0,12,2000,150,600,2500"_s);
+    // A value outside 16 signed bits fails the check of its own box.
+    row("fault below 16 bits", u"-32769,-32768,2000,150,600,2500"_s, u"GSMAX VaSmin"_s);
+    // Compared as real numbers, stored rounded half to even: -32768.5 fits.
+    row("half to even", u"-32768.5,11.5,2000,2.5,2.5,2500"_s, {}, {}, u"-32768,12,2000,2,2,2500"_s);
+}
+
+void TestConfigurationFile::thresholdChecks()
+{
+    QFETCH(QString, entered);
+    QFETCH(QString, failed);
+    QFETCH(QString, boxesAfter);
+    QFETCH(QString, storedAfter);
+
+    const ThresholdCheckResult result = checkThresholds(texts(entered), stored());
+    QStringList shown;
+    for (const ThresholdFailure &failure : result.failures)
+        shown.append(failure.message.startsWith(u"Bad Range "_s) ? failure.message.sliced(10)
+                                                                 : failure.message);
+    QCOMPARE(shown.join(u' '), failed);
+    QCOMPARE(QStringList(result.texts.begin(), result.texts.end()).join(u','), boxesAfter);
+    QCOMPARE(settingsText(result.settings), u"3,jbd,12,"_s + storedAfter);
+}
+
+void TestConfigurationFile::failureNamesBoxAndRestoredText()
+{
+    // The restored upper limit -7 lies below the kept lower limit: the next OK reports both.
+    const ThresholdCheckResult result
+        = checkThresholds(texts(u"100,500,2000,150,600,5000"_s), stored(-7));
+    QCOMPARE(result.failures.size(), 1);
+    QCOMPARE(result.failures[0].box, ThresholdBox::ModuleUpper);
+    QCOMPARE(result.failures[0].restoredText, u"-7"_s);
+    QCOMPARE(result.settings.VaMMax, qint16(-7));
+
+    const ThresholdCheckResult again = checkThresholds(result.texts, result.settings);
+    QCOMPARE(again.failures.size(), 2);
+    QCOMPARE(again.failures[0].message, u"Bad Range VaMmin"_s);
+    QCOMPARE(again.failures[1].message, u"Bad Range VaMmax"_s);
+}
+
+// Fault bar, then normal bar; sizes that would be negative are drawn empty.
+void TestConfigurationFile::bars()
+{
+    const auto bars = [](double fault, double lower, double upper) {
+        const ThresholdBars b = ThresholdBars::forThresholds(fault, lower, upper);
+        return QList<QRectF> {b.fault, b.normal};
+    };
+    QCOMPARE(bars(100, 500, 2000), (QList<QRectF> {{240, 360, 735, 115.8}, {240, 579, 735, 1737}}));
+    QCOMPARE(bars(-100, 3000, 2000), (QList<QRectF> {{240, 360, 735, 0}, {240, 3474, 735, 0}}));
+    QCOMPARE(bars(0, -100, 100), (QList<QRectF> {{240, 360, 735, 0}, {240, -115.8, 735, 231.6}}));
+}
+
+void TestConfigurationFile::boardCodes()
+{
+    QCOMPARE(boardCodeProblem(QString()), std::nullopt);
+    const std::pair<QString, QString> refused[] = {
+        {u"jb,a"_s, u"virgole"_s},        {u" jba"_s, u"spazio"_s}, {u"\"jba"_s, u"virgolette"_s},
+        {u"jb\ra"_s, u"una sola riga"_s}, {u"jb€"_s, u"€"_s},
+    };
+    for (const auto &[code, reason] : refused) {
+        const QString problem = boardCodeProblem(code).value_or(u"accepted: "_s + code);
+        QVERIFY2(problem.startsWith(u"Codice scheda non accettato"_s) && problem.contains(reason),
+                 qPrintable(problem));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestConfigurationFile)

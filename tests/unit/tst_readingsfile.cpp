@@ -1,7 +1,9 @@
+// The readings file: the bytes written, what is read back from any contents, and the files
+// refused, cut short or not written; and the text of the analogue values report.
 #include "storage/ReadingsFile.h"
 #include "storage/ReadingsReader.h"
 #include "storage/ReadingsWriter.h"
-
+#include "storage/ReportLayout.h"
 #include "tests/support/Files.h"
 
 #include <QDir>
@@ -12,14 +14,14 @@
 
 using namespace testloop;
 using namespace testfiles;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString Path = QStringLiteral("/dati/letture.log");
-const QString When = QStringLiteral("05/03/24 14:05:09");
+const QString Path = u"/dati/letture.log"_s;
+const QString When = u"05/03/24 14:05:09"_s;
 const QByteArray Header = "/dati/letture.log 05/03/24 14:05:09Versione 1.0.0\r\n";
 
-// The address line of an address that holds zero, spelled out column by column.
 QByteArray zeroAddressLine(int address)
 {
     return QByteArray("N ").append(QByteArray::number(address)).append(' ').leftJustified(14)
@@ -42,9 +44,8 @@ QByteArray zeroFile()
         + blocks[2] + "\r\n--------------\r\n" + blocks[3];
 }
 
-// Every table the file carries, with values that differ per table, address and loop: five-digit
-// values and negative ones among them. Each variant differs from the others in every value the
-// file carries; the distributions are the same in all.
+// Every table the file carries, five-digit and negative values among them; variants differ in
+// every value the file carries, not in the distributions.
 std::unique_ptr<LoopData> busyData(int variant = 0)
 {
     auto data = std::make_unique<LoopData>();
@@ -66,19 +67,29 @@ std::unique_ptr<LoopData> busyData(int variant = 0)
     return data;
 }
 
+const QString Now = u"05/03/2024 14:07:09"_s;
+
+// Ten cells, each followed by four blanks; "0000" for the ones not given.
+QString cells(const QMap<int, QString> &given)
+{
+    QString line;
+    for (int column = 0; column < 10; ++column)
+        line += given.value(column, u"0000"_s) + u"    "_s;
+    return line;
+}
+
 QByteArray withoutHeader(const QByteArray &bytes)
 {
     return bytes.mid(bytes.indexOf("\r\n"));
 }
 
-// The cells of an image that hold a value, as "letter address.loop=value" in sorted order;
-// M marks the module fields. "none" when there is no image.
+// The cells of an image that hold a value, sorted, as "V7.1=250" ("MV" a module's); or "none".
 QString cellsText(const std::optional<ReadingsImage> &image)
 {
     static const char *const names[]
         = {"V", "A", "B", "C", "D", "E", "F", "G", "H", "I", "MV", "MA"};
     if (!image)
-        return QStringLiteral("none");
+        return u"none"_s;
     QStringList cells;
     for (int field = 0; field < ReadingsImage::FieldCount; ++field)
         for (int loop = 0; loop <= 2; ++loop)
@@ -100,11 +111,14 @@ private slots:
     void dateTimeText();
     void parse_data();
     void parse();
-    void roundTrip();
+    void saveAndLoad_data();
+    void saveAndLoad();
     void loadRefused_data();
     void loadRefused();
     void fileCutShortLoadsItsAddresses();
-    void failedWriteKeepsPreviousFile();
+    void reportCell();
+    void reportLines_data();
+    void reportLines();
 };
 
 void TestReadingsFile::writtenBytes()
@@ -113,7 +127,8 @@ void TestReadingsFile::writtenBytes()
     QCOMPARE(empty, zeroFile());
     QCOMPARE(empty.count("\r\nN "), AddressLinesPerFile);
 
-    // Address 7 of loop 1 read three times (250, 240, 250), current 12, all within the limits.
+    // Address 7 of loop 1 read three times (250, 240, 250), current 12; five digits and signs at
+    // 1 keep the columns; a negative distribution count is left out.
     auto data = std::make_unique<LoopData>();
     for (const qint16 reading : {250, 240, 250}) {
         data->pushLastReading(7, 1, reading);
@@ -123,27 +138,6 @@ void TestReadingsFile::writtenBytes()
     }
     data->SensorAnalogue.set(7, 1, 250);
     data->SensorCurrent.set(7, 1, 12);
-
-    // Nothing but address 7 of sensor loop 1 differs from the file of empty tables.
-    QByteArray expected = zeroFile();
-    const QByteArray zeroPart = zeroAddressLine(7) + ZeroStatistics;
-    const qsizetype at = expected.indexOf(zeroPart);
-    QVERIFY(at > 0 && at < expected.indexOf("--------------"));
-    expected.replace(at, zeroPart.size(),
-                     "N 7           V 250         A 12 \r\n"
-                     "B 250         C 240         D 250         E 3 \r\n"
-                     "F 3           G 3           H 0           I 0 \r\n"
-                     "<240:1><250:2>");
-    QCOMPARE(writeReadings(*data, Path, When), expected);
-
-    // A line end in the name cannot split the header; outside Latin-1 a character is replaced.
-    QVERIFY(writeReadings(LoopData(), QStringLiteral("/tmp/a\n*-b\r.log"), When)
-                .startsWith("/tmp/a?*-b?.log 05/03/24 14:05:09Versione 1.0.0\r\n\r\nN 1 "));
-    QVERIFY(writeReadings(LoopData(), QStringLiteral("/tmp/ä€.log"), When)
-                .startsWith("/tmp/\xe4?.log "));
-
-    // Five digits and signs keep the columns; a negative distribution count is left out.
-    data = std::make_unique<LoopData>();
     data->SensorReadCount.set(1, 1, 32767);
     data->OkCount.set(1, 1, 12345);
     data->SensorAnalogue.set(1, 1, -5);
@@ -151,11 +145,27 @@ void TestReadingsFile::writtenBytes()
     data->ModuleHistogram.set(0, 99, 2, 32767);
     data->ModuleHistogram.set(4000, 99, 2, 1);
     data->ModuleHistogram.set(17, 99, 2, -3);
-    const QByteArray bytes = writeReadings(*data, Path, When);
-    QVERIFY(bytes.contains("\r\n\r\nN 1           V-5           A-32768 \r\n"
-                           "B 0           C 0           D 0           E 32767 \r\n"
-                           "F 0           G 12345       H 0           I 0 \r\n\r\nN 2 "));
-    QVERIFY(bytes.endsWith("N 99          V 0           A 0 \r\n<0:32767><4000:1>"));
+    QByteArray expected = zeroFile() + "<0:32767><4000:1>";
+    for (const auto &[address, lines] :
+         {std::pair(7,
+                    "N 7           V 250         A 12 \r\n"
+                    "B 250         C 240         D 250         E 3 \r\n"
+                    "F 3           G 3           H 0           I 0 \r\n<240:1><250:2>"),
+          std::pair(1,
+                    "N 1           V-5           A-32768 \r\n"
+                    "B 0           C 0           D 0           E 32767 \r\n"
+                    "F 0           G 12345       H 0           I 0 \r\n")}) {
+        const QByteArray zero = zeroAddressLine(address) + ZeroStatistics;
+        const qsizetype at = expected.indexOf(zero);
+        QVERIFY(at > 0 && at < expected.indexOf("--------------")); // sensors of loop 1
+        expected.replace(at, zero.size(), lines);
+    }
+    QCOMPARE(writeReadings(*data, Path, When), expected);
+
+    // A line end in the name cannot split the header; outside Latin-1 a character is replaced.
+    QVERIFY(writeReadings(LoopData(), u"/tmp/a\n*-b\r.log"_s, When)
+                .startsWith("/tmp/a?*-b?.log 05/03/24 14:05:09Versione 1.0.0\r\n\r\nN 1 "));
+    QVERIFY(writeReadings(LoopData(), u"/tmp/ä€.log"_s, When).startsWith("/tmp/\xe4?.log "));
 }
 
 void TestReadingsFile::dateTimeText()
@@ -163,15 +173,13 @@ void TestReadingsFile::dateTimeText()
     const QLocale italian(QLocale::Italian, QLocale::Italy);
     const QDate date(2024, 3, 5);
     QCOMPARE(readingsDateTimeText(QDateTime(date, QTime(14, 5, 9)), italian),
-             QStringLiteral("05/03/24 14:05:09"));
-    QCOMPARE(readingsDateTimeText(QDateTime(date, QTime(0, 0)), italian),
-             QStringLiteral("05/03/24"));
+             u"05/03/24 14:05:09"_s);
+    QCOMPARE(readingsDateTimeText(QDateTime(date, QTime(0, 0)), italian), u"05/03/24"_s);
     QCOMPARE(readingsDateTimeText(QDateTime(date, QTime(14, 5, 9)),
                                   QLocale(QLocale::English, QLocale::UnitedStates)),
-             QStringLiteral("3/5/24 2:05:09 PM"));
-    // The time zone is left out of the time format.
-    QCOMPARE(timeFormatWithoutZone(QStringLiteral("t h:mm AP tttt")), QStringLiteral("h:mm AP"));
-    QCOMPARE(timeFormatWithoutZone(QStringLiteral("HH 'tt' mm t")), QStringLiteral("HH 'tt' mm"));
+             u"3/5/24 2:05:09 PM"_s);
+    QCOMPARE(timeFormatWithoutZone(u"t h:mm AP tttt"_s), u"h:mm AP"_s);
+    QCOMPARE(timeFormatWithoutZone(u"HH 'tt' mm t"_s), u"HH 'tt' mm"_s);
 }
 
 void TestReadingsFile::parse_data()
@@ -210,7 +218,6 @@ void TestReadingsFile::parse_data()
         run += '<' + QByteArray::number(r) + ':' + QByteArray::number(32767 - r) + '>';
     row("lines of any length", "h\r\n-\r\nN 5 V 1 \r\nF 3 " + run + "N 6 V 4 " + run,
         "V5.2=1 F5.2=3 V6.2=4");
-    // Contents that end before a second line carry nothing at all.
     row("empty", "", "none");
     row("header alone", "N 5 V 9 x\r\n", "none");
 }
@@ -224,19 +231,42 @@ void TestReadingsFile::parse()
     QCOMPARE(cellsText(parseReadings(bytes)), expected.join(u' '));
 }
 
-void TestReadingsFile::roundTrip()
+void TestReadingsFile::saveAndLoad_data()
 {
+    QTest::addColumn<int>("sizeLimit"); // 0: none
+    QTest::newRow("over an older, longer file") << 0;
+    QTest::newRow("write fails") << 4096;
+}
+
+// Saved, then read over tables that differ in every value and saved again: the same file but
+// for the header. A failed save leaves the previous file as it was, and no other file behind.
+void TestReadingsFile::saveAndLoad()
+{
+    QFETCH(int, sizeLimit);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("letture.log"));
-    QVERIFY(writeBytes(path, "older and longer contents that are replaced"));
+    const QString path = dir.filePath(u"letture.log"_s);
+    const QByteArray previous = "older and longer contents that are replaced";
+    QVERIFY(writeBytes(path, previous));
     const QDateTime now(QDate(2024, 3, 5), QTime(14, 5, 9));
-    QCOMPARE(saveReadingsFile(path, *busyData(), now), std::nullopt);
+    std::optional<QString> failure;
+    QVERIFY(
+        withFileSizeLimit(sizeLimit, [&] { failure = saveReadingsFile(path, *busyData(), now); }));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList(u"letture.log"_s));
     const QByteArray bytes = readBytes(path);
+    QCOMPARE(failure.has_value(), sizeLimit > 0);
+    if (failure) {
+        QVERIFY2(
+            failure->startsWith(
+                u"I dati non sono stati salvati: impossibile scrivere il file %1 ("_s.arg(path)),
+            qPrintable(*failure));
+        QVERIFY(failure->endsWith(
+            u"Un eventuale file precedente con lo stesso nome resta invariato."_s));
+        QCOMPARE(bytes, previous);
+        return;
+    }
     QCOMPARE(bytes,
              writeReadings(*busyData(), QDir::toNativeSeparators(path), readingsDateTimeText(now)));
-
-    // Read over tables that differ in every value the file carries, then saved again: the
-    // same file apart from the header, five-digit counters and negative values included.
     const ReadingsLoad load = loadReadingsFile(path);
     QVERIFY(load.image && load.error.isEmpty() && load.warning.isEmpty());
     QCOMPARE(load.image->addressLines, AddressLinesPerFile);
@@ -255,50 +285,49 @@ void TestReadingsFile::loadRefused_data()
     nulInside[Header.size() + 10] = '\0';
     QByteArray delInHeader = zeroFile();
     delInHeader[3] = '\x7f';
-    const QString control = QStringLiteral("non è un file di letture: contiene un carattere di "
-                                           "controllo (codice %1) alla posizione %2");
+    const QString control = u"non è un file di letture: contiene un carattere di "
+                            "controllo (codice %1) alla posizione %2"_s;
 
-    QTest::newRow("missing") << QByteArray() << QStringLiteral("non esiste");
+    QTest::newRow("missing") << QByteArray() << u"non esiste"_s;
     QTest::newRow("header alone") << Header
-                                  << QStringLiteral("finisce prima della seconda riga e non "
-                                                    "contiene letture");
+                                  << u"finisce prima della seconda riga e non "
+                                     "contiene letture"_s;
     QTest::newRow("NUL among the readings") << nulInside << control.arg(0).arg(Header.size() + 11);
     QTest::newRow("DEL in the header") << delInHeader << control.arg(127).arg(4);
     QTest::newRow("blank lines only")
-        << QByteArray("\r\n\r\n  \r\n\n\t\r\n") << QStringLiteral("non contiene alcun indirizzo");
+        << QByteArray("\r\n\r\n  \r\n\n\t\r\n") << u"non contiene alcun indirizzo"_s;
 }
 
-// A refused file gives no values: the caller applies only what a successful load returns.
+// A refused file gives no values: the caller applies only a successful load.
 void TestReadingsFile::loadRefused()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, reason);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("letture.log"));
+    const QString path = dir.filePath(u"letture.log"_s);
     if (!bytes.isNull())
         QVERIFY(writeBytes(path, bytes));
     const ReadingsLoad load = loadReadingsFile(path);
     QVERIFY(!load.image);
     QVERIFY(load.warning.isEmpty());
-    const QString start = QStringLiteral("I dati non sono stati caricati: il file %1 ").arg(path);
+    const QString start = u"I dati non sono stati caricati: il file %1 "_s.arg(path);
     QVERIFY2(load.error.startsWith(start + reason), qPrintable(load.error));
-    QVERIFY(load.error.endsWith(QStringLiteral("Le letture in memoria restano invariate.")));
+    QVERIFY(load.error.endsWith(u"Le letture in memoria restano invariate."_s));
 }
 
-// Cut before address 51 of the second block: loop 1 and 50 addresses of loop 2 remain. Read
-// over other tables, they take what the file carries and keep everything else, the
-// distributions (which are never read) included.
+// Cut before address 51 of loop 2: read over other tables, they take what the file carries and
+// keep everything else, the distributions (never read) included.
 void TestReadingsFile::fileCutShortLoadsItsAddresses()
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("letture.log"));
+    const QString path = dir.filePath(u"letture.log"_s);
     const auto data = busyData();
     const QByteArray whole = writeReadings(*data, Path, When);
     QVERIFY(writeBytes(path, whole.left(whole.indexOf("N 51 ", whole.indexOf("N 51 ") + 1))));
     const ReadingsLoad load = loadReadingsFile(path);
     QVERIFY(load.image && load.error.isEmpty());
-    QVERIFY2(load.warning.startsWith(QStringLiteral(
-                 "Il file finisce prima dell'ultimo blocco: porta 149 indirizzi dei 396 ")),
+    QVERIFY2(load.warning.startsWith(
+                 u"Il file finisce prima dell'ultimo blocco: porta 149 indirizzi dei 396 "_s),
              qPrintable(load.warning));
     const auto before = busyData(1);
     auto after = busyData(1);
@@ -310,27 +339,57 @@ void TestReadingsFile::fileCutShortLoadsItsAddresses()
     QCOMPARE(after->SensorHistogram.at(7, 7, 1), qint16(5));
 }
 
-void TestReadingsFile::failedWriteKeepsPreviousFile()
+void TestReadingsFile::reportCell()
 {
-    // A file size limit makes the write itself fail, and unlike permission bits it also holds
-    // for root. Nothing is checked (or logged) before the limit is lifted again.
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("letture.log"));
-    QVERIFY(writeBytes(path, "previous readings\r\n"));
-    std::optional<QString> failure;
-    QVERIFY(withFileSizeLimit(4096,
-                              [&] { failure = saveReadingsFile(path, *busyData(), QDateTime()); }));
+    QCOMPARE(ReportLayout::labelCell(1), u"N 01    "_s);
+    QCOMPARE(ReportLayout::labelCell(100), u"N       "_s); // no digits
+    QCOMPARE(ReportLayout::valueCell(250), u"0250    "_s);
+    // Wider than four places: printed in full, never cut, still eight characters.
+    QCOMPARE(ReportLayout::valueCell(10000), u"10000   "_s);
+    QCOMPARE(ReportLayout::valueCell(-5), u"-005    "_s);
+}
 
-    QVERIFY(failure);
-    QVERIFY2(failure->startsWith(
-                 QStringLiteral("I dati non sono stati salvati: impossibile scrivere il file %1 (")
-                     .arg(path)),
-             qPrintable(*failure));
-    QVERIFY(failure->endsWith(
-        QStringLiteral("Un eventuale file precedente con lo stesso nome resta invariato.")));
-    QCOMPARE(readBytes(path), QByteArray("previous readings\r\n"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-             QStringList(QStringLiteral("letture.log")));
+void TestReadingsFile::reportLines_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("centred");
+
+    const auto row = [](const char *name, int page, int index, const QString &text, bool centred) {
+        QTest::newRow(name) << page << index << text << centred;
+    };
+    row("sensors: date and time", 0, 0, Now, false);
+    row("sensors: loop 1 title", 0, 2, u"LINEA SENSORI LOOP  1"_s, true);
+    // The blanks after a long value shrink so that the next cell starts in its column.
+    row("sensors: long values", 0, 8, u"-32768  32767   0012    "_s + cells({}).mid(24), true);
+    row("sensors: address 100 value", 0, 32, cells({{9, u"0040"_s}}), true);
+    row("sensors: blank line between rows", 0, 33, QString(), false);
+    row("sensors: last line", 0, 67, QString(), false);
+    row("modules: loop 2 title", 1, 35, u"LINEA MODULI LOOP  2"_s, true);
+    row("modules: labels of 91 to 100", 1, 64,
+        u"N 91    N 92    N 93    N 94    N 95    N 96    N 97    N 98    N 99    "_s
+            + u"N       "_s,
+        true);
+    row("modules: address 100 value", 1, 65, cells({{9, u"9990"_s}}), true);
+}
+
+void TestReadingsFile::reportLines()
+{
+    QFETCH(int, page);
+    QFETCH(int, index);
+    QFETCH(QString, text);
+    QFETCH(bool, centred);
+    LoopData data;
+    data.SensorAnalogue.set(100, 1, 40);
+    data.SensorAnalogue.set(11, 1, -32768);
+    data.SensorAnalogue.set(12, 1, 32767);
+    data.SensorAnalogue.set(13, 1, 12);
+    data.ModuleAnalogue.set(100, 2, 9990);
+    const QList<ReportPage> pages = ReportLayout::pages(data, Now);
+    QCOMPARE(pages.size(), 2);
+    QCOMPARE(pages.at(page).at(index).text, text);
+    QCOMPARE(pages.at(page).at(index).centred, centred);
 }
 
 QTEST_GUILESS_MAIN(TestReadingsFile)
