@@ -39,6 +39,14 @@ void ResponderTransport::closeDevice()
 
 bool ResponderTransport::writeDevice(const QByteArray &bytes)
 {
+    if (m_unplugAtWrite) {
+        m_unplugAtWrite = false;
+        m_plugged = false;
+        QTimer::singleShot(0, this, [this] {
+            loseLink({PortFailure::Reason::Missing, m_device, QStringLiteral("unplugged")});
+        });
+        return false;
+    }
     m_requests.append(bytes);
     const SimulatedPanel::Answer answer = m_panel.answer(bytes);
     if (!answer.reply.isEmpty()) {

@@ -33,6 +33,9 @@ public:
     // The device goes away: an open port is lost, and opening fails until plugIn().
     void unplug();
     void plugIn() { m_plugged = true; }
+    // The device goes away as the next request is written: the write fails and the loss is
+    // told on the next turn of the event loop, as a serial port tells it.
+    void unplugAtNextWrite() { m_unplugAtWrite = true; }
     bool isPlugged() const { return m_plugged; }
 
     // Every request written, in order; every reply as it was sent, after any fault.
@@ -54,6 +57,7 @@ private:
     QString m_device = QStringLiteral("simulatore");
     bool m_open = false;
     bool m_plugged = true;
+    bool m_unplugAtWrite = false;
     qsizetype m_openCount = 0;
     int m_underWay = 0;
     QList<QByteArray> m_requests;

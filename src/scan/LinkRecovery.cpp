@@ -31,6 +31,9 @@ void LinkRecovery::lost()
 
 void LinkRecovery::check()
 {
+    // A scan started since the download was cut: the download is not taken up again.
+    if (m_cycle.isRunning())
+        m_download.forgetInterruption();
     const bool scan = m_cycle.interruptedAt().has_value();
     const bool download = m_download.wasInterrupted();
     if (!scan && !download) {

@@ -142,7 +142,7 @@ void ScanCycle::start()
     if (!m_link.send(protocol::testRequest(m_shared.settings.BoardCode, m_shared.SelectedLoop,
                                            ScanAddressText),
                      tagFor(ExchangeTag::Kind::Test))) {
-        stopWith(QStringLiteral("Scansione fermata: porta seriale non disponibile"));
+        interrupt(QStringLiteral("Scansione fermata: porta seriale non disponibile"));
         return;
     }
     if (generation != m_generation)
@@ -227,8 +227,9 @@ void ScanCycle::sendChosenRequest()
                                         ScanAddressText);
     }
     const quint64 generation = m_generation;
-    if (!m_link.send(request, tagFor(kind))) { // reported by the link; nothing was sent
-        stopWith(QStringLiteral("Scansione fermata: porta seriale non disponibile"));
+    // A failed send was reported by the link; the scan is taken up again when it is back.
+    if (!m_link.send(request, tagFor(kind))) {
+        interrupt(QStringLiteral("Scansione fermata: porta seriale non disponibile"));
         return;
     }
     if (generation != m_generation)
