@@ -88,7 +88,9 @@ QString MainWindowMenu::helpText()
         "tempo dell'ultimo giro e risposte valide"
         "\n  Cavo scollegato - la scansione si ferma e riprende da sola dallo stesso indirizzo "
         "quando il dispositivo torna"
-        "\n  Griglia - i 99 pulsanti restano sempre interi nella finestra");
+        "\n  Griglia - i 99 pulsanti restano sempre interi nella finestra"
+        "\n  Salvataggio automatico - le letture sono salvate ogni minuto durante la scansione "
+        "e a ogni arresto; dopo un'interruzione il programma propone di ripristinarle");
     return text;
 }
 
