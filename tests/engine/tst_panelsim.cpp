@@ -1,5 +1,4 @@
-// The simulated panel: its replies and faults, and the server over a real pseudo-terminal
-// opened here with plain POSIX calls, as the program's serial port opens it.
+// The simulated panel's replies and faults, and its server over a real pseudo-terminal.
 #include "link/PanelProtocol.h"
 #include "sim/PanelServer.h"
 #include "sim/SimulatedPanel.h"
@@ -40,7 +39,7 @@ const QByteArray scan105 = "(j006AR1005050015000000000)XZ";
 const QByteArray scan106 = "(j006AR1006010015000000000)XZ";
 const QByteArray scan205 = "(j006AR2005060015000000000)XZ";
 
-// The device side of the pseudo-terminal, as the program holds it.
+// The device side of the pseudo-terminal, opened with plain POSIX calls as the program does.
 struct DeviceSide
 {
     explicit DeviceSide(const QString &path)
@@ -73,6 +72,7 @@ struct DeviceSide
                 return received;
         }
     }
+    QByteArray ask(const QByteArray &request) { return write(request) ? read(29) : QByteArray(); }
 
     int fd = -1;
 };
@@ -94,7 +94,6 @@ class TestPanelSim : public QObject
 private slots:
     void answers_data();
     void answers();
-    // The pieces a reply is delivered in are tst_seriallink's.
     void fullDeviceInputIsDiscarded();
     void lifetime();
     void command();
@@ -175,12 +174,10 @@ void TestPanelSim::fullDeviceInputIsDiscarded()
     }
     ::tcflush(device.fd, TCIFLUSH);
     QVERIFY(unread > 0 && unread < qsizetype(Count) * protocol::ScanReplyLength);
-    QVERIFY(device.write("(j006AQ1006)XZ"));
-    QCOMPARE(device.read(29), scan106);
+    QCOMPARE(device.ask("(j006AQ1006)XZ"), scan106);
 }
 
-// Only whole requests answered; reopened for every request as the program does, every reply
-// logged; a stop with a reply still due, a fresh start, and a start refused.
+// Whole requests only, a reopen per request, every reply logged; stop, restart, refused start.
 void TestPanelSim::lifetime()
 {
     QTemporaryDir dir;
@@ -190,25 +187,20 @@ void TestPanelSim::lifetime()
     PanelServer server(testInstallation(), options);
     QVERIFY(started(server));
     server.queueFault(Fault::OtherLoop);
-    // Noise, an unended start, locks, an unknown request, a request in two pieces: only the scan
-    // is answered, with the fault queued before the locks.
+    // Noise, locks, an unknown request, a split scan: only the scan answered, with the fault.
     {
         DeviceSide device(server.devicePath());
         QVERIFY(device.write("\r\n~(" + QByteArray(70, 'x')
                              + "(j006PIS000)XZ(j00HELLO)XZ(j006PFS000)XZ(j006A"));
         QTest::qWait(20);
-        QVERIFY(device.write("Q1005)XZ"));
-        QCOMPARE(device.read(29), scan205);
+        QCOMPARE(device.ask("Q1005)XZ"), scan205);
     }
-    QCOMPARE(server.requests().size(), 4);
-    QCOMPARE(server.requests().at(3), QByteArray("(j006AQ1005)XZ"));
+    QCOMPARE(server.requests().mid(3), QList<QByteArray> {"(j006AQ1005)XZ"}); // 4th and last
     QCOMPARE(server.lockRequestCount(), 2);
     QCOMPARE(server.unrecognisedRequestCount(), 1);
     for (int round = 0; round < 5; ++round) {
         QTest::qWait(20);
-        DeviceSide device(server.devicePath());
-        QVERIFY(device.write("(j006AQ1005)XZ"));
-        QCOMPARE(device.read(29), scan105);
+        QCOMPARE(DeviceSide(server.devicePath()).ask("(j006AQ1005)XZ"), scan105);
     }
     server.queueFault(Fault::Late);
     {
@@ -225,8 +217,7 @@ void TestPanelSim::lifetime()
     QVERIFY(started(server));
     {
         DeviceSide device(server.devicePath());
-        QVERIFY(device.write("(j006AQ1006)XZ"));
-        QCOMPARE(device.read(29), scan106);
+        QCOMPARE(device.ask("(j006AQ1006)XZ"), scan106);
         QTest::qWait(400);
         QVERIFY(device.read().isEmpty());
         QCOMPARE(server.replies(),
@@ -271,16 +262,12 @@ void TestPanelSim::command()
     for (QDeadlineTimer deadline(ReadTimeoutMs); !process.canReadLine() && !deadline.hasExpired();)
         process.waitForReadyRead(100);
     const QString line = QString::fromUtf8(process.readLine()).trimmed();
-    const QRegularExpressionMatch match
-        = QRegularExpression(QStringLiteral(R"(^panelsim: serving on (/dev/pts/\d+)$)"))
-              .match(line);
+    const auto match
+        = QRegularExpression(uR"(^panelsim: serving on (/dev/pts/\d+)$)"_s).match(line);
     QVERIFY2(match.hasMatch(), qPrintable(line));
     QCOMPARE(QFileInfo(link).symLinkTarget(), match.captured(1));
-    {
-        DeviceSide device(match.captured(1));
-        QVERIFY(device.write("(j006AQ2206)XZ"));
-        QCOMPARE(device.read(29), QByteArray("(j006AR2207123045000000000)XZ"));
-    }
+    QCOMPARE(DeviceSide(match.captured(1)).ask("(j006AQ2206)XZ"),
+             QByteArray("(j006AR2207123045000000000)XZ"));
     // SIGTERM ends it cleanly and removes the link.
     QCOMPARE(::kill(pid_t(process.processId()), SIGTERM), 0);
     QVERIFY(process.waitForFinished(ReadTimeoutMs));

@@ -1,5 +1,4 @@
-// The device detail window from known tables and counters: its texts, the chart of the
-// distribution with the grid's colour regions (tst_evaluation's rules), and what it follows.
+// The device detail window's texts, chart and refreshes; the colour rules are tst_evaluation's.
 #include "loopdata/LoopTables.h"
 #include "loopdata/SharedState.h"
 #include "scan/CommunicationCounters.h"
@@ -94,6 +93,7 @@ struct Bench
     std::unique_ptr<LoopData> data = std::make_unique<LoopData>();
     sim::ResponderTransport link {sim::Installation()};
     CommunicationCounters counters {link};
+    DeviceDetailWindow window {*data, shared, counters};
 };
 
 // The texts of the labels "Detail" + each of the names, "|" between them.
@@ -136,10 +136,9 @@ QList<Shade> shades(const DeviceDetailWindow &window)
     return found;
 }
 
-QValueAxis *axisX(const DeviceDetailWindow &window)
+QValueAxis *axis(const DeviceDetailWindow &window, Qt::Orientation which = Qt::Horizontal)
 {
-    return qobject_cast<QValueAxis *>(
-        window.chartView()->chart()->axes(Qt::Horizontal).constFirst());
+    return qobject_cast<QValueAxis *>(window.chartView()->chart()->axes(which).constFirst());
 }
 
 } // namespace
@@ -159,7 +158,7 @@ private slots:
 void TestDeviceDetail::texts()
 {
     Bench b;
-    DeviceDetailWindow window(*b.data, b.shared, b.counters);
+    DeviceDetailWindow &window = b.window;
     window.showAddress(Sensor, DeviceSide::Sensor);
     QCOMPARE(shown(window, u"Loop Address Kind Type Zone Description Verdict Analogue Current"_s),
              u"1|5|Sensore|OTTICO|3|UFFICIO 3|OK|450|15"_s);
@@ -184,8 +183,10 @@ void TestDeviceDetail::chart_data()
 {
     QTest::addColumn<DeviceSide>("side");
     QTest::addColumn<int>("address");
-    QTest::newRow("sensor") << DeviceSide::Sensor << Sensor;
-    QTest::newRow("module") << DeviceSide::Module << Module;
+    QTest::addColumn<double>("upper"); // the fault threshold 200 and lower limit 400 are shared
+    QTest::addColumn<double>("latest");
+    QTest::newRow("sensor") << DeviceSide::Sensor << Sensor << 1500.0 << 450.0;
+    QTest::newRow("module") << DeviceSide::Module << Module << 2500.0 << 500.0;
 }
 
 // Each region's edges lie half a unit past its last reading; the marker is the latest reading.
@@ -193,31 +194,25 @@ void TestDeviceDetail::chart()
 {
     QFETCH(DeviceSide, side);
     QFETCH(int, address);
+    QFETCH(double, upper);
+    QFETCH(double, latest);
     Bench b;
-    DeviceDetailWindow window(*b.data, b.shared, b.counters);
-    window.showAddress(address, side);
-    const bool sensor = side == DeviceSide::Sensor;
+    b.window.showAddress(address, side);
 
-    QCOMPARE(spikes(window), sensor ? b.sensorCounts : b.moduleCounts);
-    const Settings &s = b.shared.settings;
-    const double fault = sensor ? s.GSMax : s.GMMax;
-    const double lower = sensor ? s.VaSMin : s.VaMMin;
-    const double upper = sensor ? s.VaSMax : s.VaMMax;
-    const QValueAxis *x = axisX(window);
+    const std::map<int, int> &counts = side == DeviceSide::Sensor ? b.sensorCounts : b.moduleCounts;
+    QCOMPARE(spikes(b.window), counts);
+    const QValueAxis *x = axis(b.window);
     QCOMPARE(x->min(), 0.0);
-    QVERIFY(x->max() > std::max(upper, sensor ? 1700.0 : 2600.0));
-    QCOMPARE(shades(window),
-             (QList<Shade> {{Red, 0, fault - 0.5},
-                            {Yellow, fault - 0.5, lower + 1.5},
-                            {Green, lower + 1.5, upper + 0.5},
+    QVERIFY(x->max() > std::max(upper, double(counts.rbegin()->first)));
+    QCOMPARE(shades(b.window),
+             (QList<Shade> {{Red, 0, 199.5},
+                            {Yellow, 199.5, 401.5},
+                            {Green, 401.5, upper + 0.5},
                             {Yellow, upper + 0.5, x->max()}}));
-
-    const double latest = sensor ? 450 : 500;
-    const QList<QPointF> marker = series<QLineSeries>(window, u"DetailMarker"_s)->points();
-    const QValueAxis *y
-        = qobject_cast<QValueAxis *>(window.chartView()->chart()->axes(Qt::Vertical).constFirst());
-    QCOMPARE(marker, (QList<QPointF> {{latest, 0}, {latest, y->max()}}));
-    QVERIFY(y->max() >= 4);
+    const QList<QPointF> marker = series<QLineSeries>(b.window, u"DetailMarker"_s)->points();
+    const double top = axis(b.window, Qt::Vertical)->max();
+    QCOMPARE(marker, (QList<QPointF> {{latest, 0}, {latest, top}}));
+    QVERIFY(top >= 4);
 }
 
 // Zoomed in, the axis keeps to the readings with a margin, and the regions to the axis.
@@ -226,22 +221,22 @@ void TestDeviceDetail::zoom()
     Bench b;
     b.data->SensorHistogram.set(100, Sensor, 1, 0);
     b.data->SensorHistogram.set(1700, Sensor, 1, 0);
-    DeviceDetailWindow window(*b.data, b.shared, b.counters);
-    window.showAddress(Sensor, DeviceSide::Sensor);
-    QVERIFY(axisX(window)->max() > 1500);
-    window.findChild<QCheckBox *>(u"DetailZoom"_s)->setChecked(true);
-    const QValueAxis *x = axisX(window);
+    b.window.showAddress(Sensor, DeviceSide::Sensor);
+    QVERIFY(axis(b.window)->max() > 1500);
+    b.window.findChild<QCheckBox *>(u"DetailZoom"_s)->setChecked(true);
+    const QValueAxis *x = axis(b.window);
     QVERIFY(x->min() < 440 && x->min() >= 300);
     QVERIFY(x->max() > 460 && x->max() <= 600);
-    QCOMPARE(shades(window), (QList<Shade> {{Yellow, x->min(), 401.5}, {Green, 401.5, x->max()}}));
-    QCOMPARE(spikes(window), (std::map<int, int> {{440, 2}, {450, 4}, {460, 1}}));
+    QCOMPARE(shades(b.window),
+             (QList<Shade> {{Yellow, x->min(), 401.5}, {Green, 401.5, x->max()}}));
+    QCOMPARE(spikes(b.window), (std::map<int, int> {{440, 2}, {450, 4}, {460, 1}}));
 }
 
 // New counters are followed at once; readings, thresholds and the loop at a refresh.
 void TestDeviceDetail::follows()
 {
     Bench b;
-    DeviceDetailWindow window(*b.data, b.shared, b.counters);
+    DeviceDetailWindow &window = b.window;
     window.showAddress(Module, DeviceSide::Module);
     window.showAddress(0, DeviceSide::Sensor);
     QVERIFY(window.address() == Module && window.side() == DeviceSide::Module);

@@ -1,5 +1,4 @@
-// The service report: who counts as silent, the PDF of the scanned test installation read back
-// with pdftotext, the details asked once and remembered, and the saves that fail.
+// The service report: silent devices, the PDF read back with pdftotext, details, failed saves.
 #include "scan/CommunicationCounters.h"
 #include "storage/ServiceReport.h"
 #include "tests/support/EngineBench.h"
@@ -20,7 +19,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A PDF's pages with every run of blanks made one blank.
 QStringList readPdf(const QString &path)
 {
     QProcess pdftotext;
@@ -37,15 +35,16 @@ const QDateTime Moment(QDate(2024, 3, 5), QTime(14, 7, 9));
 
 struct WriterBench
 {
-    explicit WriterBench(EngineBench &b, const QString &preferencesPath, QString path = {})
+    // The preferences and the chosen file (none when empty) in dir.
+    WriterBench(EngineBench &b, const QTemporaryDir &dir, const QString &name)
         : counters(b.link)
-        , preferences(preferencesPath)
+        , preferences(dir.filePath(u"preferenze.ini"_s))
         , writer(*b.data, b.shared, counters, b.link, preferences, prompts,
                  [this](QWidget *, const QString &) {
                      ++chosen;
                      return file;
                  })
-        , file(std::move(path))
+        , file(name.isEmpty() ? QString() : dir.filePath(name))
     {
         writer.setClock([] { return Moment; });
     }
@@ -85,9 +84,8 @@ void TestServiceReport::silentCounts()
     QCOMPARE(bare.sections.value(0).summaryCells().join(u' '),
              u"Loop 1 sensori 1 1 0 0 0 \u2013"_s);
 
-    for (const int address : {4, 9})
-        data.DeviceType.set(address, 1, u"AUTOMATICO"_s);
-    data.DeviceType.set(1, 2, u"AUTOMATICO"_s);
+    for (const auto &[address, loop] : {std::pair {4, 1}, {9, 1}, {1, 2}})
+        data.DeviceType.set(address, loop, u"AUTOMATICO"_s);
     data.ModuleAnalogue.set(4, 1, 500);
     data.ModuleCurrent.set(4, 1, 15);
     const ServiceReport report = buildServiceReport(data, Settings {}, counters, {});
@@ -106,8 +104,7 @@ void TestServiceReport::pdfOfTestInstallation()
 {
     EngineBench b;
     QTemporaryDir dir;
-    const QString path = dir.filePath(u"rapporto.pdf"_s);
-    WriterBench w(b, dir.filePath(u"preferenze.ini"_s), path);
+    WriterBench w(b, dir, u"rapporto.pdf"_s);
     b.link.setDeviceName(u"/dev/ttyUSB0"_s);
     b.download.start();
     QVERIFY(waitUntil([&] { return !b.download.isRunning(); }));
@@ -130,10 +127,10 @@ void TestServiceReport::pdfOfTestInstallation()
     w.writer.writeReport();
     QCOMPARE(w.prompts.questions, ReportPeoplePrompts);
     QCOMPARE(w.prompts.messages.size(), 1);
-    QCOMPARE(w.prompts.messages[0].text, u"Rapporto salvato su file "_s + path);
+    QCOMPARE(w.prompts.messages[0].text, u"Rapporto salvato su file "_s + w.file);
     QCOMPARE(w.prompts.messages[0].icon, Prompts::Icon::None);
 
-    const QStringList pages = readPdf(path);
+    const QStringList pages = readPdf(w.file);
     const QString flat = pages.join(u' ');
     QVERIFY2(!pages.isEmpty(), "nothing read back: scripts/install-deps installs pdftotext");
     const QStringList expected = {
@@ -154,13 +151,11 @@ void TestServiceReport::pdfOfTestInstallation()
         u"Loop 2, sensore 60: risponde (valore analogico VA450, corrente 15) dove la "
         "configurazione scaricata indica NON USATO."_s,
         // Address 1 was asked once more as each scan stopped, in both modes: 2 of 4.
-        u"Loop 1 sensori: letture per indirizzo"_s,
-        u"1 AUTOMATICO 1 VA500 15 OK 1 50,0 %"_s,
+        u"Loop 1 sensori: letture per indirizzo"_s, u"1 AUTOMATICO 1 VA500 15 OK 1 50,0 %"_s,
         u"5 FIAMMA ULTRAVIOLETTI 3 UFFICIO 3 VA0 0 NON RISPONDE 1 100,0 %"_s,
         u"Loop 1 sensori: griglia"_s,
         u"12 AUTOMATICO 1 VA600 30 CONFLITTO INDIRIZZI \u2013 100,0 %"_s,
-        u"Loop 2 sensori: griglia"_s,
-    };
+        u"Loop 2 sensori: griglia"_s};
     qsizetype from = 0;
     for (const QString &text : expected) {
         const qsizetype at = flat.indexOf(text, from);
@@ -189,19 +184,17 @@ void TestServiceReport::detailsRemembered()
 {
     EngineBench b;
     QTemporaryDir dir;
-    const QString preferences = dir.filePath(u"preferenze.ini"_s);
     {
-        WriterBench first(b, preferences, dir.filePath(u"primo.pdf"_s));
+        WriterBench first(b, dir, u"primo.pdf"_s);
         first.prompts.typed = QStringList {u"Vele"_s, u" Rossi "_s, QString()};
         first.writer.writeReport();
         QCOMPARE(first.prompts.questions, ReportPeoplePrompts);
     }
-    WriterBench second(b, preferences, dir.filePath(u"secondo.pdf"_s));
+    WriterBench second(b, dir, u"secondo.pdf"_s);
+    const auto printed = [&second] { return readPdf(second.file).join(u' '); };
     second.writer.writeReport();
     QVERIFY(second.prompts.questions.isEmpty());
-    QVERIFY(readPdf(second.file)
-                .join(u' ')
-                .contains(u"Impianto Vele Cliente Rossi Tecnico \u2013 Data"_s));
+    QVERIFY(printed().contains(u"Impianto Vele Cliente Rossi Tecnico \u2013 Data"_s));
 
     second.prompts.typed = QStringList {QString(), u"Verdi"_s};
     QVERIFY(!second.writer.askDetails()); // cancelled at the third: nothing changes
@@ -213,8 +206,7 @@ void TestServiceReport::detailsRemembered()
                       u"Cliente\n(ora: Rossi; lasciare vuoto per mantenerlo)"_s, u"Tecnico"_s}));
     second.writer.writeReport();
     QCOMPARE(second.prompts.questions.size(), 6);
-    QVERIFY(
-        readPdf(second.file).join(u' ').contains(u"Impianto Vele Cliente Verdi Tecnico Neri"_s));
+    QVERIFY(printed().contains(u"Impianto Vele Cliente Verdi Tecnico Neri"_s));
 }
 
 // A missing folder is told; a cancelled chooser or details tell nothing. Nothing is written.
@@ -233,16 +225,15 @@ void TestServiceReport::nothingWritten()
     QFETCH(bool, detailsGiven);
     EngineBench b;
     QTemporaryDir dir;
-    const QString path = file.isEmpty() ? QString() : dir.filePath(file);
-    WriterBench w(b, dir.filePath(u"preferenze.ini"_s), path);
+    WriterBench w(b, dir, file);
     if (detailsGiven)
         w.prompts.typed = QStringList {u"Vele"_s, u"Rossi"_s, u"Bianchi"_s};
     w.writer.writeReport();
     QCOMPARE(w.chosen, detailsGiven ? 1 : 0);
-    QCOMPARE(w.prompts.messages.size(), detailsGiven && !path.isEmpty() ? 1 : 0);
+    QCOMPARE(w.prompts.messages.size(), detailsGiven && !file.isEmpty() ? 1 : 0);
     for (const FakePrompts::Message &message : std::as_const(w.prompts.messages)) {
         QVERIFY2(message.text.startsWith(u"Il rapporto non è stato salvato: impossibile "_s)
-                     && message.text.contains(path),
+                     && message.text.contains(w.file),
                  qPrintable(message.text));
         QCOMPARE(message.icon, Prompts::Icon::Critical);
     }

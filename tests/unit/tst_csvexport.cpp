@@ -1,5 +1,4 @@
-// The CSV export read back as a spreadsheet reads it, cell by cell against the tables and the
-// counters, and the command that writes it.
+// The CSV export read back cell by cell against the tables and counters, and its command.
 #include "link/SerialLink.h"
 #include "loopdata/LoopTables.h"
 #include "loopdata/SharedState.h"
@@ -32,7 +31,6 @@ const QStringList Texts
     = {u"UFFICIO; SALA A   "_s,   u"SOLO\nA CAPO"_s, u"RIGA\rDUE"_s,
        u"CORRIDOIO PIÙ À NORD"_s, QString(),         u"Zona – locale\r\nSCALA \"B\""_s};
 
-// Both loops filled, and counters fed, with values that differ from address to address.
 struct Fixture
 {
     std::unique_ptr<LoopData> data = std::make_unique<LoopData>();
@@ -44,10 +42,9 @@ struct Fixture
     Fixture()
     {
         state.settings = {1, u"j00"_s, 3, 150, 300, 1000, 100, 500, 2000};
-        for (int l = 1; l <= 2; ++l) {
+        for (int l = 1; l <= 2; ++l)
             for (int a = FirstAddress; a <= LastAddress; ++a)
                 fill(l, a);
-        }
     }
 
     void report(Kind kind, int l, int a, qint64 afterUs, DiscardReason reason = {})
@@ -60,8 +57,7 @@ struct Fixture
         line.report(e);
     }
 
-    // In and out of range, 16-bit extremes, conflicts, silences, nothing downloaded; replies,
-    // time-outs, discards of each kind, re-reads.
+    // In and out of range, 16-bit extremes, silences, nothing downloaded; every kind of event.
     void fill(int l, int a)
     {
         LoopData &d = *data;
@@ -104,8 +100,7 @@ struct Fixture
     }
 };
 
-// Reads CSV as a spreadsheet does: a byte-order mark, UTF-8, ";" between fields, CR LF after
-// every row, quoted fields with doubled quotes. Anything else is an error: nothing.
+// Strict CSV: byte-order mark, UTF-8, ';', CR LF after every row, "" in quoted fields; else none.
 std::optional<QList<QStringList>> parseCsv(const QByteArray &bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -115,9 +110,8 @@ std::optional<QList<QStringList>> parseCsv(const QByteArray &bytes)
     static const QRegularExpression field(uR"(("(?:[^"]|"")*")(;|\r\n)|([^;"\r\n]*)(;|\r\n))"_s);
     QList<QStringList> rows {{}};
     for (qsizetype at = 0; at < text.size();) {
-        const QRegularExpressionMatch m
-            = field.match(text, at, QRegularExpression::NormalMatch,
-                          QRegularExpression::AnchorAtOffsetMatchOption);
+        const auto m = field.match(text, at, QRegularExpression::NormalMatch,
+                                   QRegularExpression::AnchorAtOffsetMatchOption);
         if (!m.hasMatch())
             return std::nullopt;
         const QString quoted = m.captured(1);
@@ -131,7 +125,6 @@ std::optional<QList<QStringList>> parseCsv(const QByteArray &bytes)
     return rows;
 }
 
-// A response time or share as the export writes it: one decimal after a comma, or nothing.
 QString decimal(bool given, double value)
 {
     return given ? QString::number(value, 'f', 1).replace(u'.', u',') : QString();
@@ -179,13 +172,11 @@ void TestCsvExport::everyCellMatchesTheTables()
             for (int a = FirstAddress; a <= LastAddress; ++a) {
                 const AddressCounters &c = f.counters.at(a, l);
                 const DeviceSide side = sensor ? DeviceSide::Sensor : DeviceSide::Module;
-                QStringList expected = {QString::number(l),
-                                        sensor ? u"sensore"_s : u"modulo"_s,
-                                        QString::number(a),
-                                        d.DeviceType.at(a, l),
-                                        QString::number(d.DeviceZone.at(a, l)),
-                                        d.DeviceText.at(a, l).trimmed(),
-                                        d.NotActivated.at(a, l) == 1 ? u"sì"_s : u"no"_s};
+                QStringList expected = numbers({l})
+                    << (sensor ? u"sensore"_s : u"modulo"_s) << QString::number(a)
+                    << d.DeviceType.at(a, l) << QString::number(d.DeviceZone.at(a, l))
+                    << d.DeviceText.at(a, l).trimmed()
+                    << (d.NotActivated.at(a, l) == 1 ? u"sì"_s : u"no"_s);
                 expected += sensor ? numbers({d.SensorAnalogue.at(a, l), d.SensorCurrent.at(a, l)})
                                    : numbers({d.ModuleAnalogue.at(a, l), d.ModuleCurrent.at(a, l)});
                 expected += verdictText(addressFacts(d, f.state.settings, l, a, side).verdict);
