@@ -14,8 +14,7 @@
 #include <memory>
 
 using namespace testloop;
-using benchfigures::medianMs;
-using benchfigures::print;
+using namespace benchfigures;
 
 namespace {
 

@@ -1,6 +1,5 @@
-// How long a technician waits for the main window, and how much memory the program takes to
-// show it: the real program started ten times with --no-splash, timed from its start until it
-// reports its first paint.
+// The wait for the main window and the memory taken to show it: the real program started ten
+// times with --no-splash (after one to fill the caches), timed until it reports its first paint.
 //   bench_startup [path of testloop]
 #include "bench/Figures.h"
 
@@ -10,8 +9,7 @@
 
 #include <vector>
 
-using benchfigures::print;
-using benchfigures::quantile;
+using namespace benchfigures;
 
 int main(int argc, char *argv[])
 {

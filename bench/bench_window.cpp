@@ -1,6 +1,5 @@
-// What the main window costs: the 99 device buttons brought up to date from the tables and
-// painted, as after a change of loop or mode or a click on a device button, apart from a grab
-// of the whole window; and a scan with the traffic window open against closed.
+// What the main window costs: the 99 buttons brought up to date and painted (a change of loop or
+// mode, a click), with and without a grab of the window; a scan with the traffic window open.
 //   bench_window -platform offscreen
 #include "bench/Figures.h"
 #include "loopdata/LoopTables.h"
@@ -16,25 +15,21 @@
 #include <QTemporaryDir>
 
 using namespace testloop;
-using benchfigures::medianMs;
-using benchfigures::print;
+using namespace benchfigures;
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    QFile ini(dir.filePath(QStringLiteral("TestLoop.ini")));
-    if (!ini.open(QIODevice::WriteOnly))
+    MainWindowOptions options;
+    options.configurationPath = dir.filePath(ConfigurationFileName);
+    if (SaveConfiguration({}, options.configurationPath))
         return 1;
-    ini.write(" 1 \r\nj00\r\n 3 \r\n 200 \r\n 1500 \r\n 400 \r\n 200 \r\n 2500 \r\n 400 \r\n");
-    ini.close();
     sim::Installation installation;
     for (int address = 1; address <= 99; ++address)
         installation.setSensor(1, address, sim::Sensor {});
     sim::ResponderTransport panel {installation};
     SharedState shared;
-    MainWindowOptions options;
-    options.configurationPath = ini.fileName();
     options.timings.requestPause = std::chrono::milliseconds(0);
     options.preferencesPath = dir.filePath(QStringLiteral("preferenze.ini"));
     options.autosavePath = dir.filePath(QStringLiteral("sessione.tlsession"));

@@ -1,4 +1,5 @@
 // The built programs as processes: panelsim serving a pseudo-terminal, testloop on it with --port.
+#include "config/ConfigurationFile.h"
 #include "storage/SessionSnapshot.h"
 #include "tests/support/Files.h"
 
@@ -16,9 +17,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int Patience = 60000; // ms; only a broken program waits this long
-
-const QByteArray ValidConfiguration
-    = " 1 \r\nj00\r\n 3 \r\n 200 \r\n 1500 \r\n 400 \r\n 200 \r\n 2500 \r\n 400 \r\n";
 
 // Whether the process has a handler of its own for the signal (Linux: SigCgt in its status).
 bool catchesSignal(qint64 pid, int signalNumber)
@@ -66,7 +64,7 @@ void TestEndToEnd::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    QVERIFY(testfiles::writeBytes(m_dir->filePath(u"TestLoop.ini"_s), ValidConfiguration));
+    QVERIFY(!testloop::SaveConfiguration({}, m_dir->filePath(u"TestLoop.ini"_s)));
 
     m_log = m_dir->filePath(u"panel.log"_s);
     m_panel = std::make_unique<QProcess>();
@@ -173,8 +171,7 @@ void TestEndToEnd::killedInTheMiddleLeavesTheSession()
     QVERIFY(m_program->waitForFinished(Patience));
 
     const std::optional<testloop::SessionSnapshot> left = testloop::readSession(readBytes(session));
-    QVERIFY(left.has_value());
-    QVERIFY(left->data->SensorReadCount.at(1, 1) > 0); // the readings taken before the kill
+    QVERIFY(left && left->data->SensorReadCount.at(1, 1) > 0); // readings taken before the kill
 }
 
 void TestEndToEnd::helpAndVersionNeedNoDisplay()

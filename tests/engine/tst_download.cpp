@@ -1,6 +1,5 @@
-// The configuration download against the simulator's responder in the same process; the
-// readings against an earlier visit's and against what the download expects, and the scan
-// passing over unused addresses. The buttons' drift is tst_readingsmenu's.
+// The configuration download against the in-process responder; the readings against an earlier
+// visit's and the download's, the scan over unused addresses (buttons' drift: tst_readingsmenu).
 #include "scan/CommunicationCounters.h"
 #include "scan/ExpectedFound.h"
 #include "scan/ReadingsComparison.h"
@@ -46,8 +45,7 @@ void TestDownload::fullDownload()
     QCOMPARE(ended.count(), 1);
     QCOMPARE(b.prompts.messages.size(), 1);
     QCOMPARE(b.prompts.messages[0].text, u"Download completato"_s);
-    QVERIFY(!b.shared.DownloadActive);
-    QVERIFY(b.link.isOpen()); // a finished download leaves the port open
+    QVERIFY(!b.shared.DownloadActive && b.link.isOpen()); // a finished one leaves the port open
 
     // What each reply holds is tst_protocol's; here, that it lands at its address.
     const LoopData &d = *b.data;
@@ -86,9 +84,8 @@ void TestDownload::unansweredRequestIsAskedAgain()
     QFETCH(sim::Fault, fault);
     QFETCH(QString, asked);
     EngineBench b(shortTimings(20ms));
-    b.link.queueFault(sim::Fault::None);
-    for (int i = 0; i < 2; ++i)
-        b.link.queueFault(fault);
+    for (const sim::Fault queued : {sim::Fault::None, fault, fault})
+        b.link.queueFault(queued);
     b.atRequest(5, [&] { b.download.abort(); });
     b.download.start();
     QVERIFY(waitUntil([&] { return !b.download.isRunning(); }));
@@ -111,8 +108,7 @@ void TestDownload::lostLinkEndsTheDownload()
     b.download.start();
     QVERIFY(waitUntil([&] { return ended.count() == 1; }));
     QTest::qWait(50);
-    QVERIFY(!b.download.isRunning());
-    QVERIFY(!b.shared.DownloadActive);
+    QVERIFY(!b.download.isRunning() && !b.shared.DownloadActive);
     QCOMPARE(b.link.requests().size(), 10);
     QCOMPARE(b.data->DeviceType.at(9, 1), QString()); // asked, never answered
     QCOMPARE(b.data->DeviceType.at(8, 1), u"AUTOMATICO"_s);
@@ -121,8 +117,7 @@ void TestDownload::lostLinkEndsTheDownload()
 void TestDownload::scanKeptRunningStopsWhenTheDownloadBegins()
 {
     Timings timings = shortTimings();
-    timings.downloadStartWait = 20ms;
-    timings.requestPause = 20ms;
+    timings.downloadStartWait = timings.requestPause = 20ms;
     EngineBench b(timings);
     b.cycle.start();
     QVERIFY(waitUntil([&] { return b.scanRequests() >= 2; }));
@@ -138,8 +133,7 @@ void TestDownload::scanKeptRunningStopsWhenTheDownloadBegins()
 // Two visits with known differences at addresses 1..6 of loop 1.
 void TestDownload::driftsFromTwoVisits()
 {
-    LoopData reference;
-    LoopData current;
+    LoopData reference, current;
     const int before[] = {500, 500, 500, 500, 800, 0};
     const int now[] = {500, 650, 399, 600, 0, 250};
     for (int address = 1; address <= 6; ++address) {

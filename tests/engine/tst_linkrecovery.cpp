@@ -15,16 +15,11 @@ using namespace Qt::StringLiterals;
 using namespace testsupport;
 using Kind = ExchangeEvent::Kind;
 
-namespace {
-
-Timings recoveryTimings()
-{
+const Timings RecoveryTimings = [] {
     Timings timings = shortTimings();
     timings.deviceCheck = 5ms;
     return timings;
-}
-
-} // namespace
+}();
 
 class TestLinkRecovery : public QObject
 {
@@ -54,8 +49,8 @@ void TestLinkRecovery::scanResumesWhereItStopped()
     QFETCH(bool, atWrite);
     QFETCH(int, written);
     QFETCH(QString, status);
-    EngineBench b(recoveryTimings());
-    LinkRecovery recovery(b.link, b.cycle, b.download, recoveryTimings());
+    EngineBench b(RecoveryTimings);
+    LinkRecovery recovery(b.link, b.cycle, b.download, RecoveryTimings);
     QSignalSpy watching(&recovery, &LinkRecovery::watching);
     QSignalSpy returned(&recovery, &LinkRecovery::returned);
     b.atRequest(written, [&] { atWrite ? b.link.unplugAtNextWrite() : b.link.unplug(); });
@@ -81,8 +76,8 @@ void TestLinkRecovery::scanResumesWhereItStopped()
 
 void TestLinkRecovery::stopEndsTheWatching()
 {
-    EngineBench b(recoveryTimings());
-    LinkRecovery recovery(b.link, b.cycle, b.download, recoveryTimings());
+    EngineBench b(RecoveryTimings);
+    LinkRecovery recovery(b.link, b.cycle, b.download, RecoveryTimings);
     QSignalSpy gaveUp(&recovery, &LinkRecovery::gaveUp);
     b.atRequest(3, [&] { b.link.unplug(); });
     b.cycle.start();
@@ -98,8 +93,8 @@ void TestLinkRecovery::stopEndsTheWatching()
 
 void TestLinkRecovery::downloadMayStartAgain()
 {
-    EngineBench b(recoveryTimings());
-    LinkRecovery recovery(b.link, b.cycle, b.download, recoveryTimings());
+    EngineBench b(RecoveryTimings);
+    LinkRecovery recovery(b.link, b.cycle, b.download, RecoveryTimings);
     QSignalSpy mayRestart(&recovery, &LinkRecovery::downloadMayRestart);
     b.atRequest(30, [&] { b.link.unplug(); });
     b.download.start();
@@ -118,8 +113,8 @@ void TestLinkRecovery::downloadMayStartAgain()
 // The adapter did not come back and the user went on with a scan: the download is let go.
 void TestLinkRecovery::scanStartedDropsTheDownload()
 {
-    EngineBench b(recoveryTimings());
-    LinkRecovery recovery(b.link, b.cycle, b.download, recoveryTimings());
+    EngineBench b(RecoveryTimings);
+    LinkRecovery recovery(b.link, b.cycle, b.download, RecoveryTimings);
     QSignalSpy mayRestart(&recovery, &LinkRecovery::downloadMayRestart);
     b.atRequest(30, [&] { b.link.unplug(); });
     b.download.start();
@@ -145,7 +140,7 @@ void TestLinkRecovery::panelKilledAndStartedAgain()
     };
     QVERIFY(startPanel());
 
-    Timings timings = recoveryTimings();
+    Timings timings = RecoveryTimings;
     timings.requestPause = 1ms;
     BasicEngineBench<SerialLink> b(timings);
     b.link.setPortOverride(link);

@@ -1,6 +1,5 @@
 #pragma once
-// The scan cycle and the download against the simulator's responder in the same process, with
-// short waits, a recording grid and prompts, and every exchange event kept.
+// The scan cycle and the download on the in-process responder: short waits, fakes, all events.
 #include "link/PanelProtocol.h"
 #include "loopdata/LoopTables.h"
 #include "loopdata/SharedState.h"

@@ -1,13 +1,7 @@
 #pragma once
-// The main window on the simulator's responder in the same process, with its TestLoop.ini in a
-// temporary folder, short waits, a 1024 x 768 screen and recording prompts.
-#include "loopdata/SharedState.h"
-#include "scan/ConfigurationDownload.h"
-#include "scan/ScanCycle.h"
-#include "sim/ResponderTransport.h"
-#include "tests/support/EngineBench.h"
-#include "tests/support/FakePrompts.h"
-#include "tests/support/TestInstallation.h"
+// The main window on the in-process responder: its own TestLoop.ini, short waits, 1024 x 768.
+#include "tests/support/EngineBench.h" // the engine's headers, the responder and FakePrompts
+#include "tests/support/Files.h"
 #include "ui/DeviceButton.h"
 #include "ui/MainWindow.h"
 
@@ -15,8 +9,6 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 namespace testloop::bench {
 
@@ -39,11 +31,8 @@ public:
     bool setUp()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        QFile ini(iniPath());
-        if (!m_dir->isValid() || !ini.open(QIODevice::WriteOnly)
-            || ini.write(Configuration) != Configuration.size())
+        if (!m_dir->isValid() || !testfiles::writeBytes(iniPath(), Configuration))
             return false;
-        ini.close();
         m_panel = std::make_unique<sim::ResponderTransport>(testsupport::testInstallation());
         m_prompts = std::make_unique<FakePrompts>();
         m_shared = std::make_unique<SharedState>();
@@ -75,6 +64,12 @@ public:
         m_window->show();
     }
 
+    void reopen()
+    {
+        m_window.reset();
+        openWindow(iniPath());
+    }
+
     template<typename T = QWidget> T *control(const QString &name) const
     {
         T *found = m_window->findChild<T *>(name);
@@ -92,7 +87,6 @@ public:
 
     void click(const QString &name) { QTest::mouseClick(control(name), Qt::LeftButton); }
 
-    // Clicks INIZIO TEST and waits until the button of the address shows the caption.
     bool startScanAndWaitFor(int address, const QString &caption)
     {
         click(QStringLiteral("Command1"));
@@ -129,11 +123,9 @@ public:
     {
         QObject::connect(m_panel.get(), &Transport::exchangeEvent, m_panel.get(),
                          [this, address, pulled = false](const ExchangeEvent &event) mutable {
-                             if (event.kind == ExchangeEvent::Kind::RequestOut && !pulled
-                                 && event.tag.address == address) {
-                                 pulled = true;
+                             if (event.kind == ExchangeEvent::Kind::RequestOut
+                                 && event.tag.address == address && !std::exchange(pulled, true))
                                  m_panel->unplug();
-                             }
                          });
     }
 
@@ -153,6 +145,17 @@ protected:
     std::unique_ptr<FakePrompts> m_prompts;
     std::unique_ptr<SharedState> m_shared;
     std::unique_ptr<MainWindow> m_window;
+};
+
+// A test class on the bench: a new window for each test function.
+class MainWindowTest
+    : public QObject
+    , public MainWindowBench
+{
+    Q_OBJECT
+private slots:
+    void init() { QVERIFY(setUp()); }
+    void cleanup() { tearDown(); }
 };
 
 } // namespace testloop::bench

@@ -1,10 +1,8 @@
-// The technician's tools beside the panel's commands: traffic window, serial device list, status
-// bar news, Qt's dialogs in Italian, and the session kept across a crash.
+// Tools beside the commands: traffic window, device list, status bar, Italian dialogs, autosave.
 #include "link/TrafficLog.h"
 #include "scan/CommunicationCounters.h"
 #include "scan/LinkRecovery.h"
 #include "storage/SessionSnapshot.h"
-#include "tests/support/Files.h"
 #include "tests/ui/MainWindowBench.h"
 #include "ui/ConfigurationDialog.h"
 #include "ui/DeviceChooser.h"
@@ -23,15 +21,10 @@ using namespace testloop::bench;
 using namespace Qt::StringLiterals;
 using Kind = ExchangeEvent::Kind;
 
-class TestFieldTools
-    : public QObject
-    , public MainWindowBench
+class TestFieldTools : public MainWindowTest
 {
     Q_OBJECT
 private slots:
-    void init() { QVERIFY(setUp()); }
-    void cleanup() { tearDown(); }
-
     void trafficWindow();
     void deviceChosenByWhatItIs();
     void scanSummaryInTheStatusBar();
@@ -58,15 +51,14 @@ void TestFieldTools::trafficWindow()
     QVERIFY(m_window->traffic().recorded() > recorded);
     control<QPushButton>(u"TrafficPause"_s)->click();
     QCOMPARE(traffic->viewText().count(u'\n') + 1, m_window->traffic().size());
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"traffico.txt"_s);
+    const QString path = m_dir->filePath(u"traffico.txt"_s);
     traffic->setFileChooser([&](QWidget *) { return path; });
     control<QPushButton>(u"TrafficSave"_s)->click();
     const QStringList saved = QString::fromUtf8(testfiles::readBytes(path)).split(u'\n');
     QCOMPARE(saved.size() - 1, m_window->traffic().size()); // each line ends with its line end
     QCOMPARE(saved.first(), m_window->traffic().line(0));
     QVERIFY(m_prompts->messages.last().text.startsWith(u"Traffico salvato su file"_s));
-    traffic->setFileChooser([&](QWidget *) { return dir.filePath(u"manca/traffico.txt"_s); });
+    traffic->setFileChooser([&](QWidget *) { return m_dir->filePath(u"manca/traffico.txt"_s); });
     control<QPushButton>(u"TrafficSave"_s)->click();
     QCOMPARE(m_prompts->messages.last().icon, Prompts::Icon::Critical);
     QVERIFY(m_prompts->messages.last().text.startsWith(u"Il traffico non è stato salvato"_s));
@@ -96,12 +88,9 @@ void TestFieldTools::deviceChosenByWhatItIs()
     QCOMPARE(m_shared->chosenDevice, u"/dev/ttyUSB01"_s);
     QVERIFY(list->selectedItems().isEmpty());
     m_window->configurationDialog()->controls().okButton->click();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!m_window->configurationDialog());
     QCOMPARE(testfiles::readBytes(iniPath()).count("\r\n"), 9);
-    m_window.reset(); // a new run
     m_shared->chosenDevice.clear();
-    openWindow(iniPath());
+    reopen(); // a new run
     QCOMPARE(m_shared->chosenDevice, u"/dev/ttyUSB01"_s);
     m_window->openConfiguration();
     QCOMPARE(m_window->configurationDialog()->deviceChooser()->pathBox()->text(),
@@ -144,8 +133,7 @@ void TestFieldTools::linkBack()
     QVERIFY(waitUntil([&] { return news->text().contains(u"di nuovo collegato"_s); }));
     QVERIFY(news->text().endsWith(u"scansione ripresa all'indirizzo 5"_s));
     QVERIFY(waitForCaption(5, u"N 5\nVA500\n[15] "_s));
-    QCOMPARE(m_prompts->messages.size(), 1);
-    QVERIFY(m_prompts->questions.isEmpty()); // resumed without a question
+    QVERIFY(m_prompts->messages.size() == 1 && m_prompts->questions.isEmpty());
 
     m_window->cycle().halt();
     unplugAt(20);
@@ -177,8 +165,7 @@ void TestFieldTools::questionsInItalian()
     QCOMPARE(yes, u"Sì"_s);
 }
 
-// A window ended without closing (a crash) leaves its autosave: the next start offers it, Yes
-// takes back exactly what it holds, No and a clean exit remove it.
+// A crash leaves the autosave, offered at the next start; No and a clean exit remove it.
 void TestFieldTools::interruptedSessionIsOffered()
 {
     QVERIFY(scanOnePass()); // saved as the scan stopped
@@ -187,16 +174,14 @@ void TestFieldTools::interruptedSessionIsOffered()
     const std::optional<SessionSnapshot> snapshot = readSession(saved);
     QVERIFY(snapshot.has_value());
 
-    m_window.reset(); // no close: as if the program had died
-    openWindow(iniPath());
+    reopen(); // no close: as if the program had died
     QVERIFY(m_prompts->questions.last().startsWith(
         u"Sessione interrotta|Ripristinare le letture della sessione interrotta?\n(salvate il "_s));
     QCOMPARE(writeSession(m_window->loopData(), m_window->counters(), snapshot->taken), saved);
     QCOMPARE(deviceButton(8)->text(), u"N 8\nVA2000\n[15] "_s);
 
-    m_window.reset();
     m_prompts->answers = {false};
-    openWindow(iniPath());
+    reopen();
     QVERIFY(!QFile::exists(path));
     QCOMPARE(m_window->loopData().SensorReadCount.at(8, 1), qint16(0));
 

@@ -1,5 +1,4 @@
 // The main window's toolbar commands, menu bar and keyboard shortcuts.
-#include "loopdata/LoopTables.h"
 #include "tests/ui/MainWindowBench.h"
 #include "ui/AboutWindow.h"
 #include "ui/ConfigurationDialog.h"
@@ -19,15 +18,10 @@ using namespace testloop;
 using namespace testloop::bench;
 using namespace Qt::StringLiterals;
 
-class TestMainWindowCommands
-    : public QObject
-    , public MainWindowBench
+class TestMainWindowCommands : public MainWindowTest
 {
     Q_OBJECT
 private slots:
-    void init() { QVERIFY(setUp()); }
-    void cleanup() { tearDown(); }
-
     void eachWayReachesItsCommand_data();
     void eachWayReachesItsCommand();
     void informationKeepsTheScanConfigurationStopsIt();
@@ -37,8 +31,7 @@ private slots:
     void panelMenu();
 };
 
-// Every command from its control, key and menu entry, with what it shows: a question, a
-// window, a file or printer dialog (cancelled here), or a running scan.
+// Every command from its control, key and menu entry, with what it shows (dialogs cancelled).
 void TestMainWindowCommands::eachWayReachesItsCommand_data()
 {
     QTest::addColumn<QString>("way"); // a control's or menu entry's objectName, or a key
@@ -78,15 +71,14 @@ void TestMainWindowCommands::eachWayReachesItsCommand()
         seen.append(u"csv"_s);
         return QString();
     });
-    if (QAction *entry = action(way)) {
+    m_window->activateWindow(); // for the keys
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    if (QAction *entry = action(way))
         entry->trigger();
-    } else if (QWidget *widget = m_window->findChild<QWidget *>(way)) {
+    else if (QWidget *widget = m_window->findChild<QWidget *>(way))
         QTest::mouseClick(widget, Qt::LeftButton);
-    } else {
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    else
         QTest::keySequence(m_window.get(), QKeySequence(way));
-    }
     seen += m_prompts->questions;
     if (m_window->configurationDialog() && m_window->configurationDialog()->isVisible())
         seen.append(u"configurazione"_s);
@@ -142,9 +134,8 @@ void TestMainWindowCommands::savedReadingsOpenedAndVerified()
 void TestMainWindowCommands::downloadEnds_data()
 {
     QTest::addColumn<QString>("end");
-    QTest::newRow("completed") << u"completed"_s;
-    QTest::newRow("Abort") << u"Abort"_s;
-    QTest::newRow("window closed") << u"closed"_s; // by the window manager
+    for (const QString &end : {u"completed"_s, u"Abort"_s, u"closed"_s}) // closed: window manager
+        QTest::newRow(qPrintable(end)) << end;
 }
 
 void TestMainWindowCommands::downloadEnds()
@@ -155,7 +146,6 @@ void TestMainWindowCommands::downloadEnds()
     m_panel->queueFault(sim::Fault::Silence); // the fifth request waits for a resend
     action(u"actionDownload"_s)->trigger();
     QVERIFY(waitUntil([&] { return m_window->download().progress() == 4; }));
-    // The window is out of use while the progress window shows how far it is.
     QVERIFY(!control(u"ClientArea"_s)->isEnabled() && !m_window->menuBar()->isEnabled());
     DownloadProgressWindow *progress = m_window->progressWindow();
     QVERIFY(progress->isVisible());
@@ -174,11 +164,9 @@ void TestMainWindowCommands::downloadEnds()
     QVERIFY(!m_window->download().isRunning());
     QVERIFY(!m_window->progressWindow() || !m_window->progressWindow()->isVisible());
     QVERIFY(control(u"ClientArea"_s)->isEnabled() && m_window->menuBar()->isEnabled());
-    QCOMPARE(m_prompts->messages.size(), end == u"completed" ? 1 : 0);
-    if (end == u"completed") {
-        QCOMPARE(m_prompts->messages.last().text, u"Download completato"_s);
-        QVERIFY(waitUntil([&] { return !m_window->progressWindow(); })); // closed and gone
-    }
+    QCOMPARE(m_prompts->messages.size(), end == u"completed" ? 1 : 0); // "Download completato"
+    if (end == u"completed") // the progress window closed and gone
+        QVERIFY(waitUntil([&] { return !m_window->progressWindow(); }));
     QVERIFY(!control(u"Command2"_s)->isVisible()); // still hidden
 }
 

@@ -1,5 +1,4 @@
-// The "Letture" menu on the real window: device detail, comparison with an earlier visit,
-// expected against found, and passing over unused addresses. CSV and report files are theirs.
+// The "Letture" menu on the real window: detail, comparison, findings, skipping unused addresses.
 #include "storage/ReadingsFile.h"
 #include "tests/ui/MainWindowBench.h"
 #include "ui/AddressListWindow.h"
@@ -13,22 +12,14 @@ using namespace testloop;
 using namespace testloop::bench;
 using namespace Qt::StringLiterals;
 
-class TestReadingsMenu
-    : public QObject
-    , public MainWindowBench
+class TestReadingsMenu : public MainWindowTest
 {
     Q_OBJECT
 private slots:
-    void init() { QVERIFY(setUp()); }
-    void cleanup() { tearDown(); }
-
     void detailFromARightClick();
     void comparisonWithAnEarlierVisit();
     void expectedAgainstFound();
     void skipUnusedIsRemembered();
-
-private:
-    ReadingViews &views() { return m_window->readingViews(); }
 };
 
 void TestReadingsMenu::detailFromARightClick()
@@ -39,7 +30,7 @@ void TestReadingsMenu::detailFromARightClick()
     const QWidget *button = deviceButton(7);
     QTest::mouseClick(m_window->windowHandle(), Qt::RightButton, {},
                       button->mapTo(m_window.get(), button->rect().center()));
-    DeviceDetailWindow *detail = views().detailWindow();
+    DeviceDetailWindow *detail = m_window->readingViews().detailWindow();
     QVERIFY(detail && detail->isVisible());
     QCOMPARE(detail->address(), 7);
     QCOMPARE(m_window->grid().selected(), 7);
@@ -62,13 +53,11 @@ void TestReadingsMenu::comparisonWithAnEarlierVisit()
     earlier.SensorAnalogue.set(8, 1, qint16(earlier.SensorAnalogue.at(8, 1) - 1000));
     const QString path = m_dir->filePath(u"visita.log"_s);
     QVERIFY(!saveReadingsFile(path, earlier, QDateTime::currentDateTime()));
-    views().setReferenceChooser([&](QWidget *) { return path; });
+    m_window->readingViews().setReferenceChooser([&](QWidget *) { return path; });
     action(u"actionReference"_s)->trigger();
-    QVERIFY(deviceButton(8)->text().endsWith(u"\n\u0394+1000"_s));
-    QVERIFY(deviceButton(8)->isMarked());
-    QVERIFY(deviceButton(3)->text().endsWith(u"\n\u03940"_s));
-    QVERIFY(!deviceButton(3)->isMarked());
-    AddressListWindow *list = views().comparisonWindow();
+    QVERIFY(deviceButton(8)->text().endsWith(u"\n\u0394+1000"_s) && deviceButton(8)->isMarked());
+    QVERIFY(deviceButton(3)->text().endsWith(u"\n\u03940"_s) && !deviceButton(3)->isMarked());
+    AddressListWindow *list = m_window->readingViews().comparisonWindow();
     QVERIFY(list && list->isVisible());
     QCOMPARE(list->table()->item(0, 0)->text(), u"8"_s); // the largest drift first
     QCOMPARE(list->table()->item(0, 3)->text(), u"\u0394+1000"_s);
@@ -83,14 +72,14 @@ void TestReadingsMenu::comparisonWithAnEarlierVisit()
     QVERIFY(!deviceButton(8)->isMarked());
     action(u"actionCloseReference"_s)->trigger();
     QCOMPARE(deviceButton(8)->text(), u"N 8\nVA2000\n[15] "_s);
-    QVERIFY(!views().reference());
+    QVERIFY(!m_window->readingViews().reference());
     QVERIFY(!action(u"actionCloseReference"_s)->isEnabled());
 }
 
 void TestReadingsMenu::expectedAgainstFound()
 {
     action(u"actionFindings"_s)->trigger();
-    AddressListWindow *list = views().findingsWindow();
+    AddressListWindow *list = m_window->readingViews().findingsWindow();
     QVERIFY(list && list->note().startsWith(u"L'elenco è completo dopo un download"_s));
     QVERIFY(download());
     m_window->loopData().DeviceType.set(40, 1, u"AUTOMATICO"_s);
@@ -118,8 +107,7 @@ void TestReadingsMenu::skipUnusedIsRemembered()
     QCOMPARE(deviceButton(60)->text(), u"assente"_s);
     QCOMPARE(deviceButton(60)->colour(), ButtonColour::ButtonFace);
 
-    m_window.reset();
-    openWindow(iniPath());
+    reopen();
     QVERIFY(action(u"actionSkipUnused"_s)->isChecked());
     QVERIFY(m_window->cycle().skipsUnused());
 }

@@ -1,5 +1,4 @@
-// The printed report: both pages on the chosen printer (a PDF read back with pdftotext), and
-// the jobs that cannot start or have nowhere to go.
+// The printed report, as a PDF read back with pdftotext, and the jobs that print nothing.
 #include "loopdata/LoopTables.h"
 #include "storage/ReadingsWriter.h"
 #include "tests/support/FakePrompts.h"

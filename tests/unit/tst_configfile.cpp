@@ -40,11 +40,6 @@ QList<QByteArray> with(QList<QByteArray> lines, int index, const QByteArray &lin
     return lines;
 }
 
-Settings firstSettings()
-{
-    return parseConfiguration(crlf(First)).settings;
-}
-
 // Sensor thresholds 100/500/2000, module thresholds 150/600/2500, in check order.
 const QString Old = u"100,500,2000,150,600,2500"_s;
 
@@ -193,9 +188,9 @@ void TestConfigurationFile::saveConfiguration()
     QTemporaryDir dir;
     QVERIFY(writeBytes(dir.filePath(ConfigurationFileName), crlf(Second)));
     const QString path = dir.filePath(relativePath);
+    const Settings first = parseConfiguration(crlf(First)).settings;
     std::optional<QString> problem;
-    QVERIFY(
-        withFileSizeLimit(sizeLimit, [&] { problem = SaveConfiguration(firstSettings(), path); }));
+    QVERIFY(withFileSizeLimit(sizeLimit, [&] { problem = SaveConfiguration(first, path); }));
     const bool written = !problem;
     QCOMPARE(written, failure.isEmpty());
     if (problem)
@@ -211,10 +206,11 @@ void TestConfigurationFile::defaultPathIsCurrentDirectory()
     QTemporaryDir dir;
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
-    const bool saved = !SaveConfiguration(firstSettings());
+    const Settings first = parseConfiguration(crlf(First)).settings;
+    const bool saved = !SaveConfiguration(first);
     const ConfigurationRead loaded = LoadConfiguration();
     QDir::setCurrent(previous);
-    QVERIFY(saved && loaded.settings == firstSettings() && loaded.problems.isEmpty());
+    QVERIFY(saved && loaded.settings == first && loaded.problems.isEmpty());
     QCOMPARE(readBytes(dir.filePath(ConfigurationFileName)), crlf(First));
 }
 

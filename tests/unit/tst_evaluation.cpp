@@ -17,11 +17,6 @@ using C = ButtonColour;
 // Fault threshold, lower and upper limit.
 const QList<int> Usual {200, 300, 700};
 
-Thresholds thresholds(const QList<int> &limits)
-{
-    return {qint16(limits[0]), qint16(limits[1]), qint16(limits[2])};
-}
-
 } // namespace
 
 class TestEvaluation : public QObject
@@ -106,8 +101,9 @@ void TestEvaluation::devices()
     QFETCH(int, current);
     QFETCH(QList<int>, limits);
     const qint16 a = qint16(analogue), c = qint16(current);
-    const ButtonView view = module ? EvaluateModule(address, loop, a, c, thresholds(limits))
-                                   : EvaluateSensor(address, a, c, thresholds(limits));
+    const Thresholds t {qint16(limits[0]), qint16(limits[1]), qint16(limits[2])};
+    const ButtonView view
+        = module ? EvaluateModule(address, loop, a, c, t) : EvaluateSensor(address, a, c, t);
     QTEST(view.colour, "colour");
     QTEST(view.caption, "caption");
     QTEST(view.toolTip, "toolTip");

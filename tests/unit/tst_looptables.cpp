@@ -114,10 +114,9 @@ void TestLoopTables::ringOfLastReadings()
         seen.append(data->RingSlot.at(9, 1));
     }
     QCOMPARE(seen, (QList<qint16> {1, 2, 3, 1}));
-    QCOMPARE(data->LastReadings[1].at(9, 1), qint16(400));
-    QCOMPARE(data->LastReadings[2].at(9, 1), qint16(200));
-    QCOMPARE(data->LastReadings[3].at(9, 1), qint16(300));
-    QCOMPARE(data->LastReadings[0].at(9, 1), qint16(0));
+    QCOMPARE((QList<int> {data->LastReadings[0].at(9, 1), data->LastReadings[1].at(9, 1),
+                          data->LastReadings[2].at(9, 1), data->LastReadings[3].at(9, 1)}),
+             (QList<int> {0, 400, 200, 300}));
 
     // A slot loaded from a file that is out of the ring starts it again at 1.
     data->RingSlot.set(9, 1, -4);

@@ -25,29 +25,22 @@ private slots:
 void TestProtocol::requests()
 {
     const QString code = u"j00"_s, one = u"1"_s, two = u"2"_s;
-    const auto sensor = DeviceKind::Sensor;
     QCOMPARE(downloadRequest(code, u"S"_s, two, 15), "(j00DQBS2015)XZ");
     QCOMPARE(scanRequest(code, one, DeviceKind::Module, twoDigitAddress(8)), "(j006AQ1208)XZ");
-    QCOMPARE(scanRequest(code, two, sensor, twoDigitAddress(5)), "(j006AQ2005)XZ");
+    QCOMPARE(scanRequest(code, two, DeviceKind::Sensor, twoDigitAddress(5)), "(j006AQ2005)XZ");
     QCOMPARE(testRequest(code, one, twoDigitAddress(31)), "(j006TS1031)XZ");
-    QCOMPARE(scanRequest(u"jba"_s, one, sensor, twoDigitAddress(99)), "(jba6AQ1099)XZ");
+    QCOMPARE(scanRequest(u"jba"_s, one, DeviceKind::Sensor, twoDigitAddress(99)), "(jba6AQ1099)XZ");
 }
 
 void TestProtocol::numbers()
 {
-    QCOMPARE(numericValue(u"07"_s), 7.0);
-    QCOMPARE(numericValue(u" 1 2"_s), 12.0); // blanks inside are ignored
-    QCOMPARE(numericValue(u"-5 "_s), -5.0);
-    QCOMPARE(numericValue(u"1.5"_s), 1.5);
-    QCOMPARE(numericValue(u"4a7"_s), 4.0); // stops at a letter
-    QCOMPARE(numericValue(u"AB"_s), 0.0);
-    QCOMPARE(numericValue(u"-"_s), 0.0);
-    QCOMPARE(numericValue(QString()), 0.0);
-    QCOMPARE(printForm(5), u" 5"_s);
-    QCOMPARE(printForm(0), u" 0"_s);
-    QCOMPARE(printForm(-5), u"-5"_s);
-    QCOMPARE(plainForm(5), u"5"_s);
-    QCOMPARE(plainForm(-5), u"-5"_s);
+    QList<double> values; // blanks inside are ignored, a letter ends the number
+    for (const QString &text :
+         {u"07"_s, u" 1 2"_s, u"-5 "_s, u"1.5"_s, u"4a7"_s, u"AB"_s, u"-"_s, QString()})
+        values.append(numericValue(text));
+    QCOMPARE(values, (QList<double> {7, 12, -5, 1.5, 4, 0, 0, 0}));
+    QCOMPARE((QStringList {printForm(5), printForm(0), printForm(-5), plainForm(5), plainForm(-5)}),
+             (QStringList {u" 5"_s, u" 0"_s, u"-5"_s, u"5"_s, u"-5"_s}));
     QCOMPARE(toWhole(1e300), std::numeric_limits<int>::max()); // never wraps
 }
 
@@ -114,17 +107,12 @@ void TestProtocol::scanAndTestReplies_data()
 void TestProtocol::scanAndTestReplies()
 {
     QFETCH(QString, text);
-    if (text.startsWith(u"(j006AR")) {
-        const ScanReply decoded = decodeScanReply(text);
-        QTEST(decoded.loop, "loop");
-        QTEST(decoded.address, "address");
-        QTEST(u"%1 %2"_s.arg(decoded.analogue).arg(decoded.current), "values");
-    } else {
-        const TestReply decoded = decodeTestReply(text);
-        QTEST(decoded.loop, "loop");
-        QTEST(decoded.address, "address");
-        QTEST(decoded.result, "values");
-    }
+    const bool scan = text.startsWith(u"(j006AR");
+    const ScanReply scanned = decodeScanReply(text);
+    const TestReply tested = decodeTestReply(text);
+    QTEST(scan ? scanned.loop : tested.loop, "loop");
+    QTEST(scan ? scanned.address : tested.address, "address");
+    QTEST(scan ? u"%1 %2"_s.arg(scanned.analogue).arg(scanned.current) : tested.result, "values");
 }
 
 void TestProtocol::wholeReply()
