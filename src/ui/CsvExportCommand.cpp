@@ -4,6 +4,7 @@
 #include "scan/Prompts.h"
 #include "storage/CsvExport.h"
 #include "storage/SafeFileWriter.h"
+#include "ui/FileDialogs.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -23,24 +24,11 @@ CsvExportCommand::CsvExportCommand(const LoopData &data, const SharedState &stat
     , m_parentWidget(parent)
 { }
 
-void CsvExportCommand::configureDialog(QFileDialog &dialog, const QString &lastName)
-{
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QStringLiteral("CSV (*.csv)"));
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
-    if (!lastName.isEmpty())
-        dialog.selectFile(lastName);
-}
-
 QString CsvExportCommand::chooseWithDialog(QWidget *parent, const QString &lastName)
 {
     QFileDialog dialog(parent);
-    configureDialog(dialog, lastName);
-    if (dialog.exec() != QDialog::Accepted)
-        return QString();
-    const QStringList chosen = dialog.selectedFiles();
-    return chosen.isEmpty() ? QString() : chosen.first();
+    configureSaveDialog(dialog, QStringLiteral("CSV (*.csv)"), QStringLiteral("csv"), lastName);
+    return runFileDialog(dialog);
 }
 
 void CsvExportCommand::exportCsv()

@@ -5,7 +5,6 @@
 
 #include <functional>
 
-class QFileDialog;
 class QWidget;
 
 namespace testloop {
@@ -33,11 +32,8 @@ public:
     // The name chosen last; empty until one was chosen.
     QString lastName() const { return m_lastName; }
 
-    // The default chooser: a modal file dialog set up by configureDialog().
+    // The default chooser: a modal save dialog for "CSV (*.csv)" files.
     static QString chooseWithDialog(QWidget *parent, const QString &lastName);
-    // A save dialog with the filter "CSV (*.csv)" and the suffix csv added to a bare name; it
-    // asks before replacing a file.
-    static void configureDialog(QFileDialog &dialog, const QString &lastName);
 
     // Replaces the file dialog, for tests.
     void setChooser(FileChooser chooser) { m_chooser = std::move(chooser); }

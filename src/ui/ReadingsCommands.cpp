@@ -3,6 +3,7 @@
 #include "loopdata/LoopTables.h"
 #include "scan/Prompts.h"
 #include "storage/ReadingsFile.h"
+#include "ui/FileDialogs.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -45,10 +46,7 @@ QString ReadingsCommands::chooseWithDialog(QWidget *parent, DialogKind kind,
 {
     QFileDialog dialog(parent);
     configureDialog(dialog, kind, lastName);
-    if (dialog.exec() != QDialog::Accepted)
-        return QString();
-    const QStringList chosen = dialog.selectedFiles();
-    return chosen.isEmpty() ? QString() : chosen.first();
+    return runFileDialog(dialog);
 }
 
 QString ReadingsCommands::choose(DialogKind kind)

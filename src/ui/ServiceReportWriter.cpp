@@ -7,6 +7,7 @@
 #include "scan/Prompts.h"
 #include "storage/SafeFileWriter.h"
 #include "storage/ServiceReport.h"
+#include "ui/FileDialogs.h"
 #include "ui/GridGeometry.h"
 #include "ui/UserPreferences.h"
 
@@ -276,22 +277,14 @@ ServiceReportWriter::ServiceReportWriter(const LoopData &data, const SharedState
 
 void ServiceReportWriter::configureDialog(QFileDialog &dialog, const QString &lastName)
 {
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QStringLiteral("PDF (*.pdf)"));
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    if (!lastName.isEmpty())
-        dialog.selectFile(lastName);
+    configureSaveDialog(dialog, QStringLiteral("PDF (*.pdf)"), QStringLiteral("pdf"), lastName);
 }
 
 QString ServiceReportWriter::chooseWithDialog(QWidget *parent, const QString &lastName)
 {
     QFileDialog dialog(parent);
     configureDialog(dialog, lastName);
-    if (dialog.exec() != QDialog::Accepted)
-        return QString();
-    const QStringList chosen = dialog.selectedFiles();
-    return chosen.isEmpty() ? QString() : chosen.first();
+    return runFileDialog(dialog);
 }
 
 bool ServiceReportWriter::ask(bool all)
