@@ -14,15 +14,10 @@ using namespace testloop;
 using namespace testloop::bench;
 using namespace Qt::StringLiterals;
 
-class TestMainWindow
-    : public QObject
-    , public MainWindowBench
+class TestMainWindow : public MainWindowTest
 {
     Q_OBJECT
 private slots:
-    void init() { QVERIFY(setUp()); }
-    void cleanup() { tearDown(); }
-
     void fixedControls_data();
     void fixedControls();
     void gridFollowsTheWindow();
