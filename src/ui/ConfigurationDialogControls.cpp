@@ -16,14 +16,6 @@ namespace {
 
 constexpr int ThresholdBoxLength = 4;
 
-// Names a control and puts it at a rectangle given in twips from its parent's top-left.
-template<typename Widget> Widget *place(Widget *widget, const QString &name, const QRect &twips)
-{
-    widget->setObjectName(name);
-    widget->setGeometry(twipsToPixels(twips, widget->logicalDpiX(), widget->logicalDpiY()));
-    return widget;
-}
-
 QString element(const QString &name, int index)
 {
     return name + u'_' + QString::number(index);

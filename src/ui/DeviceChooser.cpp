@@ -12,13 +12,6 @@ namespace testloop {
 
 namespace {
 
-template<typename Widget> Widget *place(Widget *widget, const QString &name, const QRect &twips)
-{
-    widget->setObjectName(name);
-    widget->setGeometry(twipsToPixels(twips, widget->logicalDpiX(), widget->logicalDpiY()));
-    return widget;
-}
-
 // "/dev/ttyUSB0 - FT232R USB UART - FTDI - n/s A10K3XYZ", leaving out what the port does not say.
 QString describe(const SerialPortEntry &port)
 {

@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 namespace testloop {
 
@@ -13,6 +14,13 @@ int twipsToPixels(int twips, int dpi);
 QRect twipsToPixels(const QRect &twips, int dpiX, int dpiY);
 // A screen size in pixels as twips (rounded) at the given DPI.
 QSize pixelsToTwips(const QSize &pixels, int dpiX, int dpiY);
+// Names a control and puts it at a rectangle given in twips from its parent's top-left.
+template<typename Widget> Widget *place(Widget *widget, const QString &name, const QRect &twips)
+{
+    widget->setObjectName(name);
+    widget->setGeometry(twipsToPixels(twips, widget->logicalDpiX(), widget->logicalDpiY()));
+    return widget;
+}
 
 // Where the 99 device buttons go, in twips from the client area's top-left. A cell is a tenth
 // of the screen's height and a fifteenth of its width; the buttons run in columns of eight,

@@ -16,14 +16,6 @@ namespace testloop {
 
 namespace {
 
-// Names a control and puts it at a rectangle given in twips from its parent's top-left.
-template<typename Widget> Widget *place(Widget *widget, const QString &name, const QRect &twips)
-{
-    widget->setObjectName(name);
-    widget->setGeometry(twipsToPixels(twips, widget->logicalDpiX(), widget->logicalDpiY()));
-    return widget;
-}
-
 QPushButton *button(QWidget *parent, const QString &name, const QString &caption,
                     const QRect &twips, bool visible)
 {
