@@ -34,8 +34,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTime>
+
+#include <algorithm>
 
 namespace testloop {
 
@@ -338,7 +342,18 @@ void MainWindow::openInformation()
         m_about = new AboutWindow(m_prompts, this);
         auto *keys = new QLabel(MainWindowMenu::helpText() + u'\n' + ReadingViews::helpText());
         keys->setObjectName(QStringLiteral("MenuHelp"));
-        m_about->addSection(keys);
+        // On a small screen (1366 x 768) the list is taller than the room left below the
+        // legend: it scrolls there, and the window stays whole on the screen.
+        auto *list = new QScrollArea;
+        list->setFrameShape(QFrame::NoFrame);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setWidget(keys);
+        constexpr int TitleBarRoom = 60;
+        const int room = m_about->screen()->availableGeometry().height() - TitleBarRoom
+            - m_about->sizeHint().height();
+        list->setFixedSize(keys->sizeHint().width() + list->verticalScrollBar()->sizeHint().width(),
+                           std::clamp(keys->sizeHint().height(), 0, std::max(room, 100)));
+        m_about->addSection(list);
     }
     showOnce(m_about);
 }
